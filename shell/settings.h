@@ -1,0 +1,21 @@
+// settings.h -- the stored settings ("flags"), shared with the launcher.
+//
+// The values live in a small typed text file:
+//   $XDG_CONFIG_HOME/Quillon Games/SKYWARD/settings   (else ~/.config/...)
+// one value per line, "name = type:value", for example "flags = dword:5".
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#define SETTINGS_KEY_PATH "Quillon Games/SKYWARD"
+
+// True only for an existing value of the 32-bit number type; otherwise the
+// output is left untouched.
+bool readSettingDword(const char* name, uint32_t* value);
+// Creates the folder and file when missing and replaces the file atomically
+// (temporary file, then rename). A failure skips the write silently.
+void writeSettingDword(const char* name, uint32_t value);
+
+// The settings file's full path (folders need not exist).
+std::string settingsFilePath();

@@ -1,0 +1,3 @@
+#include "support/utils.h"
+
+Random64 random64;
