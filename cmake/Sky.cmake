@@ -20,3 +20,33 @@ function(sky_bench name)
   target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
 endfunction()
+
+# sky_library(NAME [DIR subdir] DEPS a b c)
+# A static library of every .cpp in the folder (new files join on the next
+# build). Dependencies that do not exist yet are skipped, so subsystems can
+# arrive one at a time; cycles between these static libraries are fine.
+function(sky_library name)
+  cmake_parse_arguments(L "" "DIR" "DEPS;EXCLUDE" ${ARGN})
+  if(NOT L_DIR)
+    set(L_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+  endif()
+  file(GLOB srcs CONFIGURE_DEPENDS ${L_DIR}/*.cpp ${L_DIR}/*.c)
+  foreach(ex ${L_EXCLUDE})
+    list(FILTER srcs EXCLUDE REGEX "/${ex}$")
+  endforeach()
+  if(NOT srcs)
+    return()
+  endif()
+  add_library(${name} STATIC ${srcs})
+  foreach(dep ${L_DEPS})
+    if(dep MATCHES "^sky_")
+      target_link_libraries(${name} PUBLIC $<TARGET_NAME_IF_EXISTS:${dep}>)
+    else()
+      target_link_libraries(${name} PUBLIC ${dep})
+    endif()
+  endforeach()
+endfunction()
+
+# Every game library, for the programs and tests that want the whole game.
+set(SKY_GAME_LIBS sky_app sky_game sky_gen sky_voxel sky_gui sky_sound sky_script sky_d3d sky_d3d9 sky_shell
+    sky_platform sky_shellcore sky_support sky_log)
