@@ -1,0 +1,59 @@
+// fakeBackends.h -- recording stand-ins for the cube and quad buffers.
+#pragma once
+
+#include <vector>
+
+#include "voxel/cubeBackend.h"
+#include "voxel/fontLayout.h"
+
+struct RecordingCubeBackend : CubeBackend {
+    std::vector<CubeInstance> immediate = std::vector<CubeInstance>(IMMEDIATE_CUBES);
+    std::vector<int> immediateDraws;  // instance counts drawn
+    struct Entry {
+        std::vector<CubeInstance> data = std::vector<CubeInstance>(CACHE_ENTRY_CUBES);
+        bool live = true;
+    };
+    std::vector<Entry*> buffers;
+    struct EntryDraw {
+        void* buffer;
+        int count;
+        bool fast;
+    };
+    std::vector<EntryDraw> entryDraws;
+    int locks = 0;
+
+    ~RecordingCubeBackend()
+    {
+        for (Entry* e : buffers) delete e;
+    }
+    CubeInstance* lockImmediate() override
+    {
+        locks++;
+        return immediate.data();
+    }
+    void drawImmediate(int count) override
+    {
+        if (count) immediateDraws.push_back(count);
+    }
+    void* createEntryBuffer() override
+    {
+        buffers.push_back(new Entry);
+        return buffers.back();
+    }
+    void releaseEntryBuffer(void* b) override { ((Entry*)b)->live = false; }
+    CubeInstance* lockEntry(void* b) override { return ((Entry*)b)->data.data(); }
+    void unlockEntry(void*) override {}
+    void drawEntry(void* b, int count, bool fast) override { entryDraws.push_back({b, count, fast}); }
+};
+
+struct RecordingQuadBackend : QuadBackend {
+    std::vector<FontVertex> buffer = std::vector<FontVertex>(FONT_BATCH_QUADS * 6);
+    std::vector<int> draws;
+    std::vector<FontVertex> drawn;  // every vertex drawn, in order
+    FontVertex* lockQuads() override { return buffer.data(); }
+    void drawQuads(int count) override
+    {
+        draws.push_back(count);
+        drawn.insert(drawn.end(), buffer.begin(), buffer.begin() + 6 * count);
+    }
+};

@@ -1,0 +1,26 @@
+// cubeBackend.h -- the buffer and draw operations the cube batching needs.
+//
+// The game's backend draws through the Direct3D layer; tests put a recording
+// one in its place to see every lock and draw.
+#pragma once
+
+#include "voxel/cubeInstance.h"
+
+class CubeBackend {
+public:
+    // The immediate buffer (IMMEDIATE_CUBES records). Null on a failed lock.
+    virtual CubeInstance* lockImmediate() = 0;
+    // Unlocks it and draws count instances (count may be 0: just unlock).
+    virtual void drawImmediate(int count) = 0;
+
+    // Cache entry buffers of CACHE_ENTRY_CUBES records; null when none can be made.
+    virtual void* createEntryBuffer() = 0;
+    virtual void releaseEntryBuffer(void* buffer) = 0;
+    virtual CubeInstance* lockEntry(void* buffer) = 0;
+    virtual void unlockEntry(void* buffer) = 0;
+    // Draws count cached instances, one face each when fast is set.
+    virtual void drawEntry(void* buffer, int count, bool fast) = 0;
+
+protected:
+    ~CubeBackend() = default;
+};

@@ -1,0 +1,21 @@
+// cubeQueue.cpp -- locking and drawing the immediate cube buffer.
+#include "voxel/cubeQueue.h"
+
+#include "support/utils.h"
+
+void CubeQueue::lock()
+{
+    vbPtr = backend->lockImmediate();
+    // clang-format off
+    ASSERT(vbPtr);
+    // clang-format on
+}
+
+void CubeQueue::flush(bool force)
+{
+    if (!vbPtr) return;
+    if (!count && !force) return;
+    vbPtr = nullptr;
+    backend->drawImmediate(count);
+    count = 0;
+}
