@@ -22,3 +22,27 @@ void pumpMessages();
 void confineCursor(bool on);
 // Alt+Enter.
 void toggleFullscreen();
+
+// The device layer the window reports size changes to. Until one is set the
+// window keeps its own fullscreen flag and its client size is the back buffer.
+struct DisplayHooks {
+    bool (*resize)(int width, int height, bool fullscreen, bool force) = nullptr;
+    bool (*isFullscreen)() = nullptr;
+    void (*backBufferSize)(int* width, int* height) = nullptr;
+};
+void setDisplayHooks(const DisplayHooks& hooks);
+bool isFullscreen();
+void backBufferSize(int* width, int* height);
+
+// Headless runs use the offscreen video driver: the window counts as active
+// and the pointer as over it, so scripted input acts as a player would.
+void setHeadlessWindow(bool headless);
+
+// The window procedure's handlers. Desktop events and scripted input both
+// enter here, so both follow the same rules.
+void windowKeyDown(int vk, bool repeat);
+void windowKeyUp(int vk);
+void windowMouseMove(float x, float y);
+void windowMouseButton(int button, bool down);
+void windowMouseWheel(int notches);
+void windowClose();

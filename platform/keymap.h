@@ -1,0 +1,13 @@
+// keymap.h -- desktop key codes to virtual-key codes, and key-to-character
+// translation with a US layout.
+#pragma once
+
+#include <cstdint>
+
+// The virtual-key code of an SDL key (keycode and scancode), or 0 if none.
+int virtualKeyFromSdl(int sdlKeycode, int sdlScancode);
+// The character a key produces with the given keyboard state (256 entries,
+// 0x80 down, 0x01 toggled), or 0 when it produces none.
+int translateKeyToChar(int vk, const uint8_t* keyState);
+// The key name used by input scripts ("A", "SPACE", "F1", "LEFT", ...): its code, or 0.
+int virtualKeyFromName(const char* name);

@@ -1,0 +1,48 @@
+// automation.h -- the double-dash switches for tests and bug reports.
+//
+//   --headless          offscreen video, dummy audio, no window or message box
+//   --seed N            seed the random source with N instead of the counter
+//   --fixed-step        every loop pass runs one step, then one render
+//   --steps N           quit through the normal path after N steps
+//   --input FILE        scripted input, "STEP EVENT ARGS" per line
+//   --dump-state FILE   write the game state as JSON when the loop ends
+//   --shot FILE         save the last rendered frame as a PNG
+//
+// The single-dash display switches keep their meaning; anything else is ignored.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ScriptedEvent {
+    int64_t step;  // injected just before this step (0 is the first)
+    int kind;      // an InputEventKind
+    int code;      // key or button
+    float x, y;
+    int wheel;
+};
+
+struct AutomationOptions {
+    bool headless = false;
+    bool hasSeed = false;
+    uint64_t seed = 0;
+    bool fixedStep = false;
+    int64_t maxSteps = -1;
+    std::string inputFile;
+    std::string dumpStateFile;
+    std::string shotFile;
+    std::vector<ScriptedEvent> script;  // sorted by step, file order kept
+};
+
+extern AutomationOptions automation;
+
+// Reads the switches; a switch missing its value or with a bad number is a
+// fatal error naming it.
+AutomationOptions parseAutomationOptions(int argc, const char* const* argv);
+// Parses an input script; on a malformed line returns false with
+// "FILE:LINE: reason" in error.
+bool parseInputScript(const std::string& text, const std::string& fileName, std::vector<ScriptedEvent>* out,
+                      std::string* error);
+// Feeds the events of the given step through the window's input path.
+void injectScriptedInput(int64_t step);
