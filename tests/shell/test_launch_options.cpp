@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "shell/launchOptions.h"
+#include "shell/settings.h"
+#include "tests/test_util.h"
+
+#include <cstdlib>
+#include <vector>
 
 namespace {
 LaunchOptions parse(bool has, uint32_t flags, std::vector<const char*> args)
@@ -59,4 +64,17 @@ TEST(LaunchOptions, CaseAndUnknownArgumentsAreIgnored)
     // No argument selects fast voxels; only the stored value does.
     o = parse(false, 0, {"-fast", "-fastvoxels"});
     EXPECT_FALSE(o.fastVoxels);
+}
+
+TEST(LaunchOptions, ReadsTheStoredFlagsFromTheSettingsStore)
+{
+    TempDir dir;
+    setenv("XDG_CONFIG_HOME", dir.path.c_str(), 1);
+    writeSettingDword("flags", 5);
+    const char* argv[] = {"game", "-novs"};
+    LaunchOptions o = readLaunchOptions(2, argv);
+    unsetenv("XDG_CONFIG_HOME");
+    EXPECT_TRUE(o.wantFullscreen);
+    EXPECT_FALSE(o.vsync);
+    EXPECT_FALSE(o.antiAliasing);
 }

@@ -1,0 +1,43 @@
+# Shared helpers of the end-to-end scripts: run the game headless in a fresh
+# folder and check what it printed and wrote.
+set -u
+GAME="$1"
+WORK=$(mktemp -d /tmp/skye2e.XXXXXX)
+trap 'rm -rf "$WORK"' EXIT
+export XDG_CONFIG_HOME="$WORK/config"
+export SDL_VIDEODRIVER=offscreen
+export SDL_AUDIODRIVER=dummy
+failures=0
+
+# run_game OUTPUT_PREFIX ARGS...: stdout to PREFIX.out, stderr to PREFIX.err, exit code to $rc
+run_game() {
+  local prefix="$1"
+  shift
+  "$GAME" "$@" >"$WORK/$prefix.out" 2>"$WORK/$prefix.err"
+  rc=$?
+}
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+expect_rc() {
+  [ "$rc" -eq "$1" ] || fail "exit code $rc, expected $1"
+}
+
+expect_line() {  # FILE REGEX
+  grep -Eq -- "$2" "$WORK/$1" || { fail "no line matching '$2' in $1"; sed 's/^/  | /' "$WORK/$1" | tail -20; }
+}
+
+json_get() {  # FILE EXPR  (python expression over j)
+  python3 -c "import json,sys; j=json.load(open(sys.argv[1])); print($2)" "$WORK/$1"
+}
+
+finish() {
+  if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) failed"
+    exit 1
+  fi
+  echo "all checks passed"
+}
