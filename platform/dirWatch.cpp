@@ -16,8 +16,7 @@ struct DirWatch {
 
 namespace {
 
-const uint32_t WATCH_MASK =
-    IN_CREATE | IN_DELETE | IN_MODIFY | IN_MOVED_FROM | IN_MOVED_TO | IN_ONLYDIR;
+const uint32_t WATCH_MASK = IN_CREATE | IN_DELETE | IN_MODIFY | IN_MOVED_FROM | IN_MOVED_TO | IN_ONLYDIR;
 
 void addTree(DirWatch* w, const std::string& rel)
 {

@@ -81,7 +81,7 @@ public:
 void initGame()
 {
     setUpdateRate(20, 5);
-    hideCursor = true;
+    setHideCursor(true);
 }
 
 }  // namespace
@@ -153,8 +153,8 @@ int runGame(int argc, char** argv)
         runFrameLoop(frameClock, host);
 
     if (!automation.dumpStateFile.empty())
-        writeStateDump(automation.dumpStateFile.c_str(), currentGameMode ? currentGameMode->name() : nullptr,
-                       stepCount, random64.state);
+        writeStateDump(automation.dumpStateFile.c_str(), currentGameMode ? currentGameMode->name() : nullptr, stepCount,
+                       random64.state);
     shutdownAll();
     return 0;
 }

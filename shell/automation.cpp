@@ -153,12 +153,24 @@ void injectScriptedInput(int64_t step)
         if (ev.step < step) continue;
         if (ev.step > step) break;
         switch (ev.kind) {
-            case IEV_KEY_DOWN: windowKeyDown(ev.code, keyHeld(ev.code)); break;
-            case IEV_KEY_UP: windowKeyUp(ev.code); break;
-            case IEV_MOUSE_MOVE: windowMouseMove(ev.x, ev.y); break;
-            case IEV_MOUSE_DOWN: windowMouseButton(ev.code, true); break;
-            case IEV_MOUSE_UP: windowMouseButton(ev.code, false); break;
-            case IEV_MOUSE_WHEEL: windowMouseWheel(ev.wheel); break;
+            case IEV_KEY_DOWN:
+                windowKeyDown(ev.code, keyHeld(ev.code));
+                break;
+            case IEV_KEY_UP:
+                windowKeyUp(ev.code);
+                break;
+            case IEV_MOUSE_MOVE:
+                windowMouseMove(ev.x, ev.y);
+                break;
+            case IEV_MOUSE_DOWN:
+                windowMouseButton(ev.code, true);
+                break;
+            case IEV_MOUSE_UP:
+                windowMouseButton(ev.code, false);
+                break;
+            case IEV_MOUSE_WHEEL:
+                windowMouseWheel(ev.wheel);
+                break;
         }
     }
 }

@@ -1,9 +1,9 @@
 #include "shell/paths.h"
 
+#include <unistd.h>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 
 char programDirectory[MAX_PATH_LEN] = "";
 

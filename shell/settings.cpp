@@ -1,13 +1,13 @@
 #include "shell/settings.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {

@@ -19,10 +19,16 @@ void pollWatcher()
         std::string name = c.name.substr(0, 259);
         switch (c.action) {
             case DIR_ADDED:
-            case DIR_RENAMED_NEW: logPrint("file added '%s'", name.c_str()); break;
+            case DIR_RENAMED_NEW:
+                logPrint("file added '%s'", name.c_str());
+                break;
             case DIR_REMOVED:
-            case DIR_RENAMED_OLD: logPrint("file removed '%s'", name.c_str()); break;
-            default: logPrint("file changed '%s'", name.c_str()); break;
+            case DIR_RENAMED_OLD:
+                logPrint("file removed '%s'", name.c_str());
+                break;
+            default:
+                logPrint("file changed '%s'", name.c_str());
+                break;
         }
     }
 }

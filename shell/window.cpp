@@ -80,19 +80,27 @@ void handleEvent(const SDL_Event& e)
         case SDL_WINDOWEVENT:
             if (e.window.windowID != SDL_GetWindowID(mainWindow)) break;
             switch (e.window.event) {
-                case SDL_WINDOWEVENT_CLOSE: windowClose(); break;
-                case SDL_WINDOWEVENT_SIZE_CHANGED: onResized(); break;
+                case SDL_WINDOWEVENT_CLOSE:
+                    windowClose();
+                    break;
+                case SDL_WINDOWEVENT_SIZE_CHANGED:
+                    onResized();
+                    break;
                 case SDL_WINDOWEVENT_FOCUS_GAINED:
                     syncToggleKeys();
                     setActive(!(SDL_GetWindowFlags(mainWindow) & SDL_WINDOW_MINIMIZED));
                     break;
                 case SDL_WINDOWEVENT_FOCUS_LOST:
-                case SDL_WINDOWEVENT_MINIMIZED: setActive(false); break;
+                case SDL_WINDOWEVENT_MINIMIZED:
+                    setActive(false);
+                    break;
                 case SDL_WINDOWEVENT_RESTORED:
                     setActive((SDL_GetWindowFlags(mainWindow) & SDL_WINDOW_INPUT_FOCUS) != 0);
                     break;
                 case SDL_WINDOWEVENT_ENTER:
-                case SDL_WINDOWEVENT_LEAVE: updateCursorVisibility(); break;
+                case SDL_WINDOWEVENT_LEAVE:
+                    updateCursorVisibility();
+                    break;
             }
             break;
         case SDL_KEYDOWN: {
@@ -105,11 +113,13 @@ void handleEvent(const SDL_Event& e)
             if (vk) windowKeyUp(vk);
             break;
         }
-        case SDL_MOUSEMOTION: windowMouseMove((float)e.motion.x, (float)e.motion.y); break;
+        case SDL_MOUSEMOTION:
+            windowMouseMove((float)e.motion.x, (float)e.motion.y);
+            break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
-            int b = e.button.button == SDL_BUTTON_LEFT    ? 1
-                    : e.button.button == SDL_BUTTON_RIGHT ? 2
+            int b = e.button.button == SDL_BUTTON_LEFT     ? 1
+                    : e.button.button == SDL_BUTTON_RIGHT  ? 2
                     : e.button.button == SDL_BUTTON_MIDDLE ? 4
                                                            : 0;
             if (b) windowMouseButton(b, e.type == SDL_MOUSEBUTTONDOWN);
@@ -197,6 +207,12 @@ void destroyMainWindow()
 {
     if (mainWindow) SDL_DestroyWindow(mainWindow);
     mainWindow = nullptr;
+}
+
+void setHideCursor(bool hide)
+{
+    hideCursor = hide;
+    updateCursorVisibility();
 }
 
 void confineCursor(bool on)

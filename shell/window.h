@@ -6,7 +6,7 @@ struct SDL_Window;
 // The one main window (null before createMainWindow and in tests).
 extern SDL_Window* mainWindow;
 extern bool windowActive;
-extern bool hideCursor;
+extern bool hideCursor;  // set through setHideCursor
 extern bool quitRequested;
 
 // Brings up the video subsystem. False is the "class registration" failure:
@@ -20,6 +20,9 @@ void destroyMainWindow();
 // Handles every waiting event; the quit message sets quitRequested.
 void pumpMessages();
 void confineCursor(bool on);
+// Hides the system cursor over the client area while the window is active
+// (the game draws its own crosshair).
+void setHideCursor(bool hide);
 // Alt+Enter.
 void toggleFullscreen();
 

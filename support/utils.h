@@ -11,8 +11,8 @@
 [[noreturn]] void fatalError(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // Active in every build: a broken contract must never run on silently.
-#define ASSERT(expr)                                                                   \
-    do {                                                                               \
+#define ASSERT(expr)                                                                     \
+    do {                                                                                 \
         if (!(expr)) fatalError("%s(%d): failed ASSERT(%s)", __FILE__, __LINE__, #expr); \
     } while (0)
 

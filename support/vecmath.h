@@ -1,9 +1,9 @@
 // vecmath.h -- 4-float SSE vectors, 4x4 row-vector matrices and 2D boxes.
 #pragma once
 
+#include <emmintrin.h>
 #include <cmath>
 #include <cstdint>
-#include <emmintrin.h>
 
 struct alignas(16) Vec4 {
     union {
@@ -25,12 +25,36 @@ struct alignas(16) Vec4 {
     float& operator[](int i) { return f[i]; }
 
     Vec4 operator-() const { return Vec4(_mm_sub_ps(_mm_setzero_ps(), m)); }
-    Vec4& operator+=(const Vec4& o) { m = _mm_add_ps(m, o.m); return *this; }
-    Vec4& operator-=(const Vec4& o) { m = _mm_sub_ps(m, o.m); return *this; }
-    Vec4& operator*=(const Vec4& o) { m = _mm_mul_ps(m, o.m); return *this; }
-    Vec4& operator/=(const Vec4& o) { m = _mm_div_ps(m, o.m); return *this; }
-    Vec4& operator*=(float s) { m = _mm_mul_ps(m, _mm_set1_ps(s)); return *this; }
-    Vec4& operator/=(float s) { m = _mm_div_ps(m, _mm_set1_ps(s)); return *this; }
+    Vec4& operator+=(const Vec4& o)
+    {
+        m = _mm_add_ps(m, o.m);
+        return *this;
+    }
+    Vec4& operator-=(const Vec4& o)
+    {
+        m = _mm_sub_ps(m, o.m);
+        return *this;
+    }
+    Vec4& operator*=(const Vec4& o)
+    {
+        m = _mm_mul_ps(m, o.m);
+        return *this;
+    }
+    Vec4& operator/=(const Vec4& o)
+    {
+        m = _mm_div_ps(m, o.m);
+        return *this;
+    }
+    Vec4& operator*=(float s)
+    {
+        m = _mm_mul_ps(m, _mm_set1_ps(s));
+        return *this;
+    }
+    Vec4& operator/=(float s)
+    {
+        m = _mm_div_ps(m, _mm_set1_ps(s));
+        return *this;
+    }
 };
 
 inline Vec4 operator+(Vec4 a, Vec4 b) { return _mm_add_ps(a.m, b.m); }
@@ -117,10 +141,7 @@ struct alignas(16) Mat4 {
     float at(int i, int j) const { return r[i].f[j]; }
 };
 
-inline Vec4 transform(const Mat4& m, Vec4 p)
-{
-    return m.r[0] * p.x + m.r[1] * p.y + m.r[2] * p.z + m.r[3] * p.w;
-}
+inline Vec4 transform(const Mat4& m, Vec4 p) { return m.r[0] * p.x + m.r[1] * p.y + m.r[2] * p.z + m.r[3] * p.w; }
 // a then b: rows of a transformed by b.
 inline Mat4 operator*(const Mat4& a, const Mat4& b)
 {

@@ -16,7 +16,7 @@ struct FakeHost : FrameLoopHost {
     int quitAfterSteps = -1;  // request quit during the pump of this step
     bool quitInFirstPump = false;
     bool deviceOk = true;
-    int64_t stepCost = 0;                    // ticks each step takes
+    int64_t stepCost = 0;  // ticks each step takes
     int stopAfterRenders = 1000;
     bool quit = false;
     bool quitAtNextStep = false;  // set once enough frames were rendered

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <sys/stat.h>
+#include <cstdlib>
 
 #include "shell/paths.h"
 #include "shell/settings.h"

@@ -40,9 +40,10 @@ TEST(InputScript, ParsesEventsInStepOrder)
 {
     std::vector<ScriptedEvent> ev;
     std::string err;
-    ASSERT_TRUE(parseInputScript("# walk right\n5 keyup D\n0 keydown d\n\n3 mousemove 10 20.5\n3 mousedown left\n"
-                                 "4 wheel -2\n4 keydown SPACE # jump\n",
-                                 "in.txt", &ev, &err))
+    ASSERT_TRUE(
+        parseInputScript("# walk right\n5 keyup D\n0 keydown d\n\n3 mousemove 10 20.5\n3 mousedown left\n"
+                         "4 wheel -2\n4 keydown SPACE # jump\n",
+                         "in.txt", &ev, &err))
         << err;
     ASSERT_EQ(ev.size(), 6u);
     EXPECT_EQ(ev[0].step, 0);
@@ -57,8 +58,8 @@ TEST(InputScript, ParsesEventsInStepOrder)
 
 TEST(InputScript, MalformedLinesNameFileAndLine)
 {
-    const char* bad[] = {"x keydown A", "1 keydown", "1 keydown NOSUCHKEY", "1 mousemove 1", "1 mousedown up",
-                         "1 fly", "-1 keyup A", "1 wheel lots"};
+    const char* bad[] = {"x keydown A",    "1 keydown", "1 keydown NOSUCHKEY", "1 mousemove 1",
+                         "1 mousedown up", "1 fly",     "-1 keyup A",          "1 wheel lots"};
     for (const char* line : bad) {
         std::vector<ScriptedEvent> ev;
         std::string err;
