@@ -15,10 +15,10 @@
 // Contact flags: the bits moveBox returns and walkers keep in `contacts`. The
 // level scans set the first four and CONTACT_EXIT (gen/levelMap.h).
 enum {
-    CONTACT_FLOOR = CONTACT_DOWN,   // downward movement stopped: standing or landing
-    CONTACT_CEILING = CONTACT_UP,   // upward movement stopped
-    CONTACT_ENEMY = 16,             // the stopping obstacle was an enemy
-    CONTACT_HERO = 32,              // the stopping obstacle was the hero
+    CONTACT_FLOOR = CONTACT_DOWN,  // downward movement stopped: standing or landing
+    CONTACT_CEILING = CONTACT_UP,  // upward movement stopped
+    CONTACT_ENEMY = 16,            // the stopping obstacle was an enemy
+    CONTACT_HERO = 32,             // the stopping obstacle was the hero
 };
 
 // What spawnLevelObject creates; any kind not listed makes an enemy.

@@ -1,0 +1,3 @@
+#include "game/levelPalette.h"
+
+uint32_t levelPalette[256];

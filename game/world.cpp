@@ -1,0 +1,38 @@
+// world.cpp -- world set-up and teardown.
+#include "game/world.h"
+
+#include "game/gameMode.h"
+#include "game/gameObj.h"
+#include "game/gameover.h"
+#include "game/hero.h"
+#include "game/junk.h"
+#include "game/levelPalette.h"
+#include "game/playMode.h"
+#include "game/worldDump.h"
+#include "gen/levelGen.h"
+#include "gen/tileSet.h"
+
+void setUpWorldModes()
+{
+    playGameMode = playModeInstance();
+    elevatorGameMode = &elevatorMode;
+    gameOverMode = &gameOverScreen;
+}
+
+void worldSetup()
+{
+    loadLevelPalette("level.pal", levelPalette, 256);
+    loadLevelTiles("tiles.bin");
+    setupLevelGenTiles();
+    // The hero exists from start-up on and survives from level to level.
+    if (!theHero) createHero();
+    setUpWorldModes();
+    registerWorldStateDump();
+}
+
+void worldTeardown()
+{
+    destroyWorldObjects();
+    freeJunk();
+    freeLevelTiles();
+}
