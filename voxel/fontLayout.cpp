@@ -84,6 +84,9 @@ void QuadBatch::flush(bool keepOpen)
 
 void QuadBatch::quad(int x0, int y0, int x1, int y1, int u0, int v0, int u1, int v1, uint32_t colour)
 {
+    // clang-format off
+    ASSERT(vbPtr);
+    // clang-format on
     if (count >= FONT_BATCH_QUADS) flush(true);
     FontVertex a{(int16_t)x0, (int16_t)y0, colour, (int16_t)u0, (int16_t)v0};
     FontVertex b{(int16_t)x1, (int16_t)y0, colour, (int16_t)u1, (int16_t)v0};

@@ -59,6 +59,7 @@ struct QuadBatch {
     // Draws the pending quads; relocks unless the batch ends here.
     void flush(bool keepOpen);
     // One quad from (x0, y0) to (x1, y1) textured from (u0, v0) to (u1, v1).
+    // Asserts that the batch is open.
     void quad(int x0, int y0, int x1, int y1, int u0, int v0, int u1, int v1, uint32_t colour);
     void fillRect(int x0, int y0, int x1, int y1, uint32_t colour) { quad(x0, y0, x1, y1, -1, -1, -1, -1, colour); }
     void frameRect(int x0, int y0, int x1, int y1, uint32_t colour);

@@ -1,0 +1,18 @@
+// frameDraw.h -- what one rendered frame draws, in order: the scene passes
+// (background, cubes, resolve, post-effect), then the 2D layer: the mode's
+// overlay, on-screen messages, the crosshair cursor and the performance
+// overlay, all in one text batch.
+#pragma once
+
+// The frame drawer the device runs inside render_frame.
+void drawFrame(float t);
+// Installs drawFrame, the loading screen and the resize hook with the device.
+void installFrameDrawing();
+// The performance overlay's slot in the 2D layer (null: nothing drawn).
+extern void (*drawPerformanceOverlaySlot)();
+
+// The crosshair at the pointer (x, y), y counted from the bottom, for a
+// screen height h: four strokes, each a white box over a black one.
+void drawCrosshair(int x, int y, int screenHeight);
+void drawScreenMessages();
+void drawErrorMessage();

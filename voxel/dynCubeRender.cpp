@@ -1,0 +1,196 @@
+// dynCubeRender.cpp -- drawing cubes through the Direct3D layer.
+#include "voxel/dynCubeRender.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "d3d/d3d.h"
+#include "shell/launchOptions.h"
+#include "shell/log.h"
+#include "voxel/cubeQueue.h"
+#include "voxel/voxelSprite.h"
+
+CubeStats cubeStats;
+
+namespace {
+
+// Light from above and in front of the scene: (0, 2, -1, 0) / |(0, 4, 1, 0)|.
+const Vec4 SHADING_VECTOR(0.0f, 2.0f / std::sqrt(17.0f), -1.0f / std::sqrt(17.0f), 0.0f);
+// Depth cue: 0.05 per voxel of depth.
+const Vec4 DEPTH_CUE(0.0f, 0.0f, 0.05f, 0.0f);
+
+const VertexElementDesc CUBE_VDECL[] = {
+    {0, 0, VDECL_D3DCOLOR, VDECL_POSITION, 0},
+    {4, 0, VDECL_D3DCOLOR, VDECL_NORMAL, 0},
+    {0, 1, VDECL_SHORT4, VDECL_POSITION, 1},
+    {8, 1, VDECL_D3DCOLOR, VDECL_COLOR, 0},
+    VDECL_END,
+};
+
+struct CubeRenderer {
+    IDirect3DVertexDeclaration9* decl = nullptr;
+    ShaderSlot* shader = nullptr;
+    VBSlot* mesh = nullptr;
+    IBSlot* indices = nullptr;
+    VBSlot* immediate = nullptr;
+    Mat4 viewProjection = Mat4::identity();
+    Mat4 object = Mat4::identity();
+    bool objectIsIdentity = true;
+};
+CubeRenderer cr;
+
+void drawInstances(VBSlot* vb, int count, bool fast)
+{
+    set_vb(1, vb, 0, sizeof(CubeInstance));
+    set_instancing(count);
+    if (fast)
+        draw_indexed(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2);
+    else
+        draw_indexed(D3DPT_TRIANGLELIST, 0, 0, 20, 0, 10);
+    cubeStats.drawCalls++;
+    cubeStats.instances += count;
+}
+
+struct D3DCubeBackend : CubeBackend {
+    CubeInstance* lockImmediate() override { return (CubeInstance*)lock_vb(cr.immediate, 0, 0); }
+    void drawImmediate(int count) override
+    {
+        unlock_vb(cr.immediate);
+        if (!count) return;
+        set_vb(1, cr.immediate, 0, sizeof(CubeInstance));
+        set_instancing(count);
+        draw_indexed(D3DPT_TRIANGLELIST, 0, 0, 24, 0, 12);
+        cubeStats.drawCalls++;
+        cubeStats.instances += count;
+    }
+    void* createEntryBuffer() override { return create_vb(CACHE_ENTRY_CUBES * sizeof(CubeInstance), BUFFER_DYNAMIC); }
+    void releaseEntryBuffer(void* b) override { release_vb((VBSlot*)b); }
+    CubeInstance* lockEntry(void* b) override { return (CubeInstance*)lock_vb((VBSlot*)b, 0, 0); }
+    void unlockEntry(void* b) override { unlock_vb((VBSlot*)b); }
+    void drawEntry(void* b, int count, bool fast) override { drawInstances((VBSlot*)b, count, fast); }
+};
+D3DCubeBackend backend;
+CubeQueue queue{&backend};
+
+void loadConstants(const Mat4& toClip, Vec4 light, Vec4 depthCue)
+{
+    set_vs_consts(0, &toClip.r[0].x, 4);
+    set_vs_consts(5, light.f, 1);
+    set_vs_consts(6, depthCue.f, 1);
+}
+
+}  // namespace
+
+void initCubeRenderer()
+{
+    cr.decl = get_vdecl(CUBE_VDECL);
+    cr.shader = create_shader("cube.sh", nullptr);
+    cr.immediate = create_vb(IMMEDIATE_CUBES * sizeof(CubeInstance), BUFFER_DYNAMIC);
+    cr.mesh = create_vb(sizeof(cubeMeshVertices), BUFFER_STATIC);
+    cr.indices = create_ib(CUBE_MESH_INDICES, BUFFER_STATIC);
+    if (!cr.immediate || !cr.mesh || !cr.indices) fatalError("Can't create cube VB");
+    void* vp = lock_vb(cr.mesh, 0, 0);
+    // clang-format off
+    ASSERT(vp);
+    // clang-format on
+    memcpy(vp, cubeMeshVertices, sizeof(cubeMeshVertices));
+    unlock_vb(cr.mesh);
+    void* ip = lock_ib(cr.indices, 0, 0);
+    // clang-format off
+    ASSERT(ip);
+    // clang-format on
+    memcpy(ip, cubeMeshIndices, sizeof(cubeMeshIndices));
+    unlock_ib(cr.indices);
+}
+
+void closeCubeRenderer()
+{
+    release_ib(cr.indices);
+    release_vb(cr.mesh);
+    release_vb(cr.immediate);
+    release_shader(cr.shader);
+    cr = CubeRenderer();
+}
+
+bool cubeRendererReady() { return cr.shader != nullptr; }
+
+void setCubeWorldConstants(const Mat4& viewProjection) { loadConstants(viewProjection, SHADING_VECTOR, DEPTH_CUE); }
+
+void beginCubes()
+{
+    if (!cr.shader) return;
+    // clang-format off
+    ASSERT(!queue.vbPtr);
+    // clang-format on
+    cr.viewProjection = get_view_projection();
+    cr.object = Mat4::identity();
+    cr.objectIsIdentity = true;
+    set_vdecl(cr.decl);
+    set_vb(0, cr.mesh, 0, 8);
+    set_ib(cr.indices);
+    set_shader(cr.shader);
+    set_cull(true);
+    queue.count = 0;
+    cubeStats = CubeStats();
+}
+
+void pushCube(int x16, int y16, int z16, uint32_t colour)
+{
+    if (!cr.shader) return;
+    queue.push(x16, y16, z16, colour);
+}
+
+void drawVoxelGrid(const uint8_t* voxels, int xStride, int yStride, int zStride, int nx, int ny, int nz,
+                   const uint32_t* palette, int px, int py, int pz, int flags)
+{
+    if (!cr.shader) return;
+    forEachGridCube(voxels, xStride, yStride, zStride, nx, ny, nz, palette, px, py, pz, flags,
+                    [](int x, int y, int z, uint32_t c) { queue.push(x, y, z, c); });
+}
+
+void drawVoxelSprite(const VoxelSprite* s, int x, int y, int z, int flags)
+{
+    if (!s) return;
+    drawVoxelGrid(s->voxels, 1, s->nx, s->nx * s->ny, s->nx, s->ny, s->nz, s->palette, x, y, z, flags);
+}
+
+void flushCubes(bool force)
+{
+    if (!cr.shader) return;
+    queue.flush(force);
+}
+
+void setCubeTransform(const Mat4& m)
+{
+    if (!cr.shader) return;
+    if (!memcmp(&m, &cr.object, sizeof(Mat4))) return;
+    queue.flush(false);
+    cr.object = m;
+    Mat4 identity = Mat4::identity();
+    cr.objectIsIdentity = !memcmp(&m, &identity, sizeof(Mat4));
+    // The light direction goes into object space with the inverse; the depth
+    // plane with the matrix itself, so depth stays that of world space.
+    Mat4 inv = inverse(m);
+    Vec4 light = transform(inv, SHADING_VECTOR);
+    Vec4 depthCue(dot4(m.r[0], DEPTH_CUE), dot4(m.r[1], DEPTH_CUE), dot4(m.r[2], DEPTH_CUE), dot4(m.r[3], DEPTH_CUE));
+    loadConstants(m * cr.viewProjection, light, depthCue);
+}
+
+void endCubes()
+{
+    if (!cr.shader) return;
+    queue.flush(false);
+    set_instancing(0);
+    if (!cr.objectIsIdentity) setCubeWorldConstants(cr.viewProjection);
+    cr.object = Mat4::identity();
+    cr.objectIsIdentity = true;
+}
+
+VoxelCache* createCubeCache(const VoxelVolume& vol) { return createVoxelCache(vol, &backend); }
+
+void drawCubeCache(VoxelCache* cache, int x0, int y0, int x1, int y1)
+{
+    if (!cr.shader || !cache) return;
+    queue.flush(true);
+    drawVoxelCache(cache, x0, y0, x1, y1, launchOptions.fastVoxels);
+}

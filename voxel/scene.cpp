@@ -1,0 +1,136 @@
+// scene.cpp -- pixel scale, background, scene image and post-effect.
+#include "voxel/scene.h"
+
+#include "d3d/d3d.h"
+#include "game/worldView.h"
+#include "gen/levelMap.h"
+#include "shell/log.h"
+#include "voxel/dynCubeRender.h"
+#include "voxel/font.h"
+
+int pixelScale = 1;
+PixelView pixelView = computePixelView(1280, 720);
+Vec4 cameraCentre(0, 0, 0, 1);
+Vec4 cameraEye(0, 0, -120, 1);
+
+namespace {
+
+struct SceneState {
+    TexSlot* sceneImage = nullptr;
+    ShaderSlot* background = nullptr;
+    TexSlot* backgroundTexture = nullptr;
+    ShaderSlot* postEffect = nullptr;
+};
+SceneState ss;
+
+Vec4 colourToFloats(uint32_t c)
+{
+    return Vec4((float)((c >> 16) & 0xFF) / 255.0f, (float)((c >> 8) & 0xFF) / 255.0f, (float)(c & 0xFF) / 255.0f,
+                (float)(c >> 24) / 255.0f);
+}
+
+}  // namespace
+
+void createSceneImage()
+{
+    ss.sceneImage = create_screen_render_texture(1);
+    if (!ss.sceneImage) fatalError("can't create scene image texture");
+}
+
+void releaseSceneImage()
+{
+    release_texture(ss.sceneImage);
+    ss.sceneImage = nullptr;
+}
+
+void computePixelScale()
+{
+    pixelView = computePixelView(width, height);
+    pixelScale = pixelView.scale;
+    cameraCentre = pixelView.centre;
+    setWorldViewSize(width, height, pixelScale);
+    logPrint("3d pixel scale: %d", pixelScale);
+}
+
+Mat4 viewProjectionFor(Vec4 centre) { return viewMatrixFor(snappedEye(pixelView, centre)) * pixelView.projection; }
+
+void initBackground()
+{
+    showLoadingText("Compiling background shaders", -1.0f);
+    ss.background = create_shader("background.sh", nullptr);
+    ss.backgroundTexture = load_dds_texture("background.dds");
+}
+
+void closeBackground()
+{
+    release_texture(ss.backgroundTexture);
+    release_shader(ss.background);
+    ss.backgroundTexture = nullptr;
+    ss.background = nullptr;
+}
+
+void drawBackground(uint32_t colourA, uint32_t colourB)
+{
+    if (!ss.background) return;
+    set_wireframe(false);
+    set_shader(ss.background);
+    set_texture(0, ss.backgroundTexture);
+    set_texture_address(0, 0, 0, 0);
+    float s = (float)pixelScale;
+    Vec4 c16((float)width / (4.0f * s), -(float)height / (4.0f * s), 0.0f, 0.0f);
+    Vec4 a = colourToFloats(colourA), b = colourToFloats(colourB);
+    set_vs_consts(16, c16.f, 1);
+    set_vs_consts(17, a.f, 1);
+    set_vs_consts(18, b.f, 1);
+    draw_fullscreen_quad();
+}
+
+void initPostEffects()
+{
+    showLoadingText("Compiling post-effect shaders", -1.0f);
+    ss.postEffect = create_shader("postfx_none.sh", nullptr);
+}
+
+void closePostEffects()
+{
+    release_shader(ss.postEffect);
+    ss.postEffect = nullptr;
+}
+
+void drawPostEffect()
+{
+    set_wireframe(false);
+    set_backbuffer_target();
+    set_shader(ss.postEffect);
+    set_texture(0, ss.sceneImage);
+    set_texture_address(0, 1, 1, 1);
+    float W = (float)width, H = (float)height;
+    float c16[4] = {0.5f, -0.5f, 0.5f + 0.5f / W, 0.5f + 0.5f / H};
+    set_vs_consts(16, c16, 1);
+    draw_fullscreen_quad();
+}
+
+void drawScenePasses(Vec4 centre, void (*draw3d)(float t), float t)
+{
+    cameraCentre = centre;
+    cameraEye = snappedEye(pixelView, centre);
+    Mat4 view = viewMatrixFor(cameraEye);
+    set_view(view);
+    set_projection(pixelView.projection);
+    setCubeWorldConstants(view * pixelView.projection);
+    set_vs_consts(4, cameraEye.f, 1);
+
+    set_scene_target();
+    clear_depth();
+    if (draw3d) draw3d(t);
+    resolve_scene(ss.sceneImage);
+    drawPostEffect();
+    set_backbuffer_target();
+}
+
+void sceneResizeHook()
+{
+    if (fontReady()) computeFontScale();
+    computePixelScale();
+    refreshAllCells();
+}
