@@ -11,6 +11,8 @@
 #include "game/worldDump.h"
 #include "gen/levelGen.h"
 #include "gen/tileSet.h"
+#include "game/spriteSets.h"
+#include "voxel/levelCache.h"
 
 void setUpWorldModes()
 {
@@ -24,15 +26,19 @@ void worldSetup()
     loadLevelPalette("level.pal", levelPalette, 256);
     loadLevelTiles("tiles.bin");
     setupLevelGenTiles();
-    // The hero exists from start-up on and survives from level to level.
-    if (!theHero) createHero();
+    initLevelCache();
+    // The sprite sets; the hero is created once its own set is in, exists
+    // from start-up on and survives from level to level.
+    loadObjectSprites();
     setUpWorldModes();
     registerWorldStateDump();
 }
 
 void worldTeardown()
 {
+    freeObjectSprites();
     destroyWorldObjects();
     freeJunk();
+    closeLevelCache();
     freeLevelTiles();
 }
