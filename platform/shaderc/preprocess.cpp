@@ -1,8 +1,10 @@
 #include "platform/shaderc/preprocess.h"
 
 #include <cctype>
+#include <climits>
 #include <cstdarg>
 #include <cstdlib>
+#include <cstring>
 
 static const int MAX_INCLUDE_DEPTH = 32;
 

@@ -1,0 +1,1 @@
+#include "tests/d3d/d3dTestDevice.h"
