@@ -5,9 +5,11 @@
 // (r, g, b, a) of their 0xAARRGGBB value, so the bytes of the mesh's corner
 // and face attribute (x, y, z, 255 in memory) read back as .bgr.
 //
-// The mesh's x = 0 face is turned to face the viewer (-z): a cube drawn with
-// only its first face shows its front, and one drawn with five faces leaves
-// out only the back, which the camera never sees.
+// The mesh's x and z axes are exchanged, so its x = 0 face is the one towards
+// the viewer (-z): a cube drawn with only its first face shows its front, and
+// one drawn with five faces leaves out only the back, which the camera never
+// sees. The exchange also turns the mesh's faces outward for the device's
+// counter-clockwise culling.
 
 #ifdef VSH
 layout(location = POSITION0) in vec4 meshCorner;
@@ -19,15 +21,14 @@ out vec3 vColour;
 out vec2 vEdge;
 out float vLight;
 
-// Mesh axes to cube axes: a quarter turn about y.
-vec3 turn(vec3 m) { return vec3(1.0 - m.z, m.y, m.x); }
-vec3 turnDir(vec3 n) { return vec3(-n.z, n.y, n.x); }
+// Mesh axes to cube axes.
+vec3 turn(vec3 m) { return m.zyx; }
 
 void vsh()
 {
     vec3 corner = turn(meshCorner.bgr);
     vec3 attr = meshFace.bgr * 2.0 - 1.0;  // +-1 on the face's axis, +-0.078 across it
-    vec3 normal = turnDir(sign(attr) * step(0.5, abs(attr)));
+    vec3 normal = turn(sign(attr) * step(0.5, abs(attr)));
 
     // x: low 15 bits with the double-size flag as sign, plus 32768 * xHigh.
     float x = instancePos.x;
@@ -47,7 +48,7 @@ void vsh()
     float depth = clamp(dot(p, c[6]), 0.0, 1.0);
     vLight *= 1.0 - 0.45 * depth;
     // Distance from the face centre on the two axes across it, 1 at the rim.
-    vec3 across = abs(attr) * (1.0 - step(0.5, abs(attr))) / 0.0785;
+    vec3 across = turn(abs(attr) * (1.0 - step(0.5, abs(attr)))) / 0.0785;
     vEdge = normal.x != 0.0 ? across.yz : normal.y != 0.0 ? across.xz : across.xy;
     vColour = instanceColour.rgb;
 }
