@@ -147,7 +147,6 @@ TEST_F(RenderTest, PlayedLevelPicture)
     newGameProgress();
     startNewLevel();
     currentGameMode = playGameMode;
-    for (int i = 0; i < 3; i++) currentGameMode->update(0.05f);
     std::vector<uint32_t> img = renderFrame();
     ASSERT_FALSE(img.empty());
     // Many distinct colours: background, level and sprites, not a flat fill.
