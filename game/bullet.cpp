@@ -1,6 +1,7 @@
 // bullet.cpp -- bullet flight, hits and wall holes.
 #include "game/bullet.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "game/junk.h"
@@ -16,8 +17,6 @@ constexpr int BULLET_TRACE_THICKNESS = 2;
 constexpr float BULLET_HALF_SIZE = 2.0f;  // the box traced against objects
 
 bool outsideWorld(Vec4 p) { return p.x < -300 || p.x > 4396 || p.y < -300 || p.y > 556 || p.z < -40 || p.z > 60; }
-
-int clampInt(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
 
 }  // namespace
 
@@ -95,12 +94,12 @@ void Bullet::spawnLevelJunk(int x0, int y0, int z0, int x1, int y1, int z1, int&
 {
     // The sample size comes from the box as asked, before clamping.
     int n = (x1 - x0 + 1) * (y1 - y0 + 1) * (z1 - z0 + 1);
-    x0 = clampInt(x0, 0, LEVEL_W - 1);
-    y0 = clampInt(y0, 0, LEVEL_H - 1);
-    z0 = clampInt(z0, 0, LEVEL_D - 1);
-    x1 = clampInt(x1, 0, LEVEL_W - 1);
-    y1 = clampInt(y1, 0, LEVEL_H - 1);
-    z1 = clampInt(z1, 0, LEVEL_D - 1);
+    x0 = std::max(x0, 0);
+    y0 = std::max(y0, 0);
+    z0 = std::max(z0, 0);
+    x1 = std::min(x1, LEVEL_W - 1);
+    y1 = std::min(y1, LEVEL_H - 1);
+    z1 = std::min(z1, LEVEL_D - 1);
     if (x1 < x0 || y1 < y0 || z1 < z0) return;
     uint32_t w = (uint32_t)(x1 - x0 + 1), h = (uint32_t)(y1 - y0 + 1), d = (uint32_t)(z1 - z0 + 1);
 

@@ -4,7 +4,7 @@
 
 #include "game/walker.h"
 
-class BaseEnemy : public Walker {
+class BaseEnemy final : public Walker {
 public:
     uint8_t asleep = 1;
 

@@ -4,7 +4,7 @@
 
 #include "game/walker.h"
 
-class Explosive : public Walker {
+class Explosive final : public Walker {
 public:
     Explosive();
     void getInput(float& move, bool& jump, bool& fire) override;

@@ -1,11 +1,14 @@
 // gameObj.cpp -- object lists, deferred deletion and the world-wide object loops.
 #include "game/gameObj.h"
 
+#include <cmath>
+
 #include "game/bonus.h"
 #include "game/bullet.h"
 #include "game/enemy.h"
 #include "game/explosive.h"
 #include "game/hero.h"
+#include "game/obstacleGrid.h"
 #include "game/worldDraw.h"
 
 DynArray<GameObj*> allObjects;
@@ -152,12 +155,14 @@ GameObj* spawnLevelObject(int kind, float x, float y)
 
 void updateAllObjects(float dt)
 {
+    obstacleGridBeginStep();
     updateList(heroes, dt);
     updateList(enemies, dt);
     updateList(bullets, dt);
     updateList(explosives, dt);
     updateList(heartBonuses, dt);
     updateList(upBonuses, dt);
+    obstacleGridEndStep();
     flushKilled();
 }
 
@@ -230,9 +235,17 @@ void destroyWorldObjects()
 float objectsScanX(int& flags, GameObj* self, float from, float to, float y0, float y1)
 {
     int collected = 0;
-    scanListX(heroes, collected, self, from, to, y0, y1);
-    scanListX(enemies, collected, self, from, to, y0, y1);
-    scanListX(explosives, collected, self, from, to, y0, y1);
+    if (obstacleGridActive()) {
+        for (GameObj* obj : obstacleGridQuery(std::fmin(from, to), y0, std::fmax(from, to), y1)) {
+            if (obj == self) continue;
+            int f = obj->scanX(from, to, y0, y1);
+            if (f) collected = f;
+        }
+    } else {
+        scanListX(heroes, collected, self, from, to, y0, y1);
+        scanListX(enemies, collected, self, from, to, y0, y1);
+        scanListX(explosives, collected, self, from, to, y0, y1);
+    }
     flags |= collected;
     return to;
 }
@@ -240,9 +253,17 @@ float objectsScanX(int& flags, GameObj* self, float from, float to, float y0, fl
 float objectsScanY(int& flags, GameObj* self, float x0, float x1, float from, float to)
 {
     int collected = 0;
-    scanListY(heroes, collected, self, x0, x1, from, to);
-    scanListY(enemies, collected, self, x0, x1, from, to);
-    scanListY(explosives, collected, self, x0, x1, from, to);
+    if (obstacleGridActive()) {
+        for (GameObj* obj : obstacleGridQuery(x0, std::fmin(from, to), x1, std::fmax(from, to))) {
+            if (obj == self) continue;
+            int f = obj->scanY(x0, x1, from, to);
+            if (f) collected = f;
+        }
+    } else {
+        scanListY(heroes, collected, self, x0, x1, from, to);
+        scanListY(enemies, collected, self, x0, x1, from, to);
+        scanListY(explosives, collected, self, x0, x1, from, to);
+    }
     flags |= collected;
     return to;
 }

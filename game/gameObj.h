@@ -13,13 +13,12 @@
 #include "support/vecmath.h"
 
 // Contact flags: the bits moveBox returns and walkers keep in `contacts`. The
-// level scans set the first four and CONTACT_EXIT (gen/levelMap.h).
-enum {
-    CONTACT_FLOOR = CONTACT_DOWN,  // downward movement stopped: standing or landing
-    CONTACT_CEILING = CONTACT_UP,  // upward movement stopped
-    CONTACT_ENEMY = 16,            // the stopping obstacle was an enemy
-    CONTACT_HERO = 32,             // the stopping obstacle was the hero
-};
+// level scans set CONTACT_LEFT, CONTACT_RIGHT, the first two below and
+// CONTACT_EXIT (gen/levelMap.h).
+constexpr int CONTACT_FLOOR = CONTACT_DOWN;  // downward movement stopped: standing or landing
+constexpr int CONTACT_CEILING = CONTACT_UP;  // upward movement stopped
+constexpr int CONTACT_ENEMY = 16;            // the stopping obstacle was an enemy
+constexpr int CONTACT_HERO = 32;             // the stopping obstacle was the hero
 
 // What spawnLevelObject creates; any kind not listed makes an enemy.
 enum ObjectKind {

@@ -4,7 +4,7 @@
 
 #include "game/walker.h"
 
-class Hero : public Walker {
+class Hero final : public Walker {
 public:
     Vec4 target = Vec4::zero();   // world point under the cursor
     Vec4 aim = Vec4(1, 0, 0, 0);  // unit direction from the arm pivot to target

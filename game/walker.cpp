@@ -30,17 +30,11 @@ void Walker::addVel(float dx, float dy)
 
 void Walker::interpPos(Vec4& out, float t) { out = prevPos + (pos - prevPos) * (20.0f * t); }
 
-void Walker::getBox(Box2& out)
-{
-    out = Box2(pos.x + params.boxMin.x, pos.y + params.boxMin.y, pos.x + params.boxMax.x, pos.y + params.boxMax.y);
-}
-
 void Walker::collideBox(Vec4 min, Vec4 max, Vec4& out, GameObj* exclude)
 {
     out = Vec4::zero();
     if (this == exclude || health < 1) return;
-    Box2 b;
-    getBox(b);
+    Box2 b = box();
     Vec4 depth(b.x1() - min.x, b.y1() - min.y, max.x - b.x0(), max.y - b.y0());
     if (depth.x >= 0 && depth.y >= 0 && depth.z >= 0 && depth.w >= 0) out = depth;
 }
@@ -65,40 +59,6 @@ float Walker::traceBox(Vec4 min, Vec4 max, Vec4 delta, float dt, float tMax)
         if (best < 0.0f || t <= best) best = t;
     }
     return best;
-}
-
-int Walker::scanX(float from, float& to, float y0, float y1)
-{
-    Box2 b;
-    getBox(b);
-    if (y0 >= b.y1() || y1 <= b.y0()) return 0;
-    if (to < from) {
-        if (to < b.x1() && b.x0() < from) {
-            to = std::fmin(from, b.x1() + 0.01f);
-            return CONTACT_LEFT | params.obstacleFlag;
-        }
-    } else if (from < b.x1() && b.x0() < to) {
-        to = std::fmax(from, b.x0() - 0.01f);
-        return CONTACT_RIGHT | params.obstacleFlag;
-    }
-    return 0;
-}
-
-int Walker::scanY(float x0, float x1, float from, float& to)
-{
-    Box2 b;
-    getBox(b);
-    if (x0 >= b.x1() || x1 <= b.x0()) return 0;
-    if (to < from) {
-        if (to < b.y1() && b.y0() < from) {
-            to = std::fmin(from, b.y1() + 0.01f);
-            return CONTACT_FLOOR | params.obstacleFlag;
-        }
-    } else if (from < b.y1() && b.y0() < to) {
-        to = std::fmax(from, b.y0() - 0.01f);
-        return CONTACT_CEILING | params.obstacleFlag;
-    }
-    return 0;
 }
 
 int Walker::walkStep(float dt, float& move, bool& fire)
@@ -130,6 +90,7 @@ int Walker::walkStep(float dt, float& move, bool& fire)
 
     Vec4 target = pos + Vec4(velX * dt, velY * dt, 0, 0);
     int flags = moveBox(pos, this, target, params.boxMin, params.boxMax, (float)WALKER_STEP_HEIGHT);
+    obstacleGridMoved(this);
 
     if (flags & (CONTACT_LEFT | CONTACT_RIGHT)) velX = 0;
     if (flags & (CONTACT_FLOOR | CONTACT_CEILING)) velY = 0;
