@@ -434,6 +434,7 @@ struct IDirect3DDevice9 : IUnknown {
     virtual HRESULT SetPixelShader(IDirect3DPixelShader9* shader) = 0;
     virtual HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset, UINT stride) = 0;
     virtual HRESULT SetStreamSourceFreq(UINT stream, UINT setting) = 0;
+    virtual HRESULT GetStreamSourceFreq(UINT stream, UINT* setting) = 0;
     virtual HRESULT SetIndices(IDirect3DIndexBuffer9* buffer) = 0;
     virtual HRESULT CreateQuery(D3DQUERYTYPE type, IDirect3DQuery9** out) = 0;
 

@@ -134,6 +134,8 @@ HRESULT Device::create(SDL_Window* win, D3DPRESENT_PARAMETERS* params)
     if (FAILED(hr)) return hr;
     SDL_GL_SetSwapInterval(pp.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
     applyDefaultStates();
+    glFinish();
+    pendingWork = false;
     return D3D_OK;
 }
 
@@ -527,6 +529,8 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params)
     }
     SDL_GL_SetSwapInterval(pp.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
     applyDefaultStates();
+    glFinish();  // the device starts idle after a reset
+    pendingWork = false;
     lost = NOT_LOST;
     faults.lostRequest = NOT_LOST;
     return D3D_OK;
@@ -545,6 +549,7 @@ HRESULT Device::Present(const RECT*, const RECT*, HWND, const void*)
     // Rows are stored top first; the window's origin is its bottom left.
     glBlitFramebuffer(0, 0, bw, bh, 0, dh, dw, 0, GL_COLOR_BUFFER_BIT, (bw == dw && bh == dh) ? GL_NEAREST : GL_LINEAR);
     SDL_GL_SwapWindow(window);
+    pendingWork = true;
     std::swap(backTexture, frontTexture);
     targetsDirty = true;
     return D3D_OK;
@@ -662,6 +667,7 @@ HRESULT Device::StretchRect(IDirect3DSurface9* srcIface, const RECT* srcRect, ID
     GLbitfield mask = depth ? (GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT) : GL_COLOR_BUFFER_BIT;
     GLenum glFilter = (!depth && filter >= D3DTEXF_LINEAR) ? GL_LINEAR : GL_NEAREST;
     glBlitFramebuffer(s.left, s.top, s.right, s.bottom, d.left, d.top, d.right, d.bottom, mask, glFilter);
+    pendingWork = true;
     targetsDirty = true;
     return D3D_OK;
 }
@@ -812,6 +818,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     }
     applyRenderState(D3DRS_COLORWRITEENABLE);
     applyRenderState(D3DRS_ZWRITEENABLE);
+    pendingWork = true;
     return D3D_OK;
 }
 

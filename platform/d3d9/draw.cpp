@@ -87,6 +87,13 @@ HRESULT Device::SetStreamSourceFreq(UINT stream, UINT setting)
     return D3D_OK;
 }
 
+HRESULT Device::GetStreamSourceFreq(UINT stream, UINT* setting)
+{
+    if (stream >= D3D_MAX_STREAMS || !setting) return D3DERR_INVALIDCALL;
+    *setting = streams[stream].frequency;
+    return D3D_OK;
+}
+
 HRESULT Device::SetIndices(IDirect3DIndexBuffer9* buffer)
 {
     indices = static_cast<IndexBuffer*>(buffer);
@@ -249,6 +256,7 @@ HRESULT Device::prepareDraw(bool indexed, int* instances)
         currentProgramName = p->name;
     }
     uploadUniforms(p);
+    pendingWork = true;
     bool instanced = indexed && (streams[0].frequency & D3DSTREAMSOURCE_INDEXEDDATA);
     *instances = instanced ? (int)(streams[0].frequency & ~D3DSTREAMSOURCE_INDEXEDDATA) : 1;
     return setupVertexInput(instanced);

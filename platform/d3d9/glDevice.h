@@ -240,6 +240,7 @@ public:
     HRESULT SetPixelShader(IDirect3DPixelShader9* shader) override;
     HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset, UINT stride) override;
     HRESULT SetStreamSourceFreq(UINT stream, UINT setting) override;
+    HRESULT GetStreamSourceFreq(UINT stream, UINT* setting) override;
     HRESULT SetIndices(IDirect3DIndexBuffer9* buffer) override;
     HRESULT CreateQuery(D3DQUERYTYPE type, IDirect3DQuery9** out) override;
 
@@ -255,6 +256,10 @@ public:
     void countDefault(int delta) { defaultPoolObjects += delta; }
     void countBytes(ptrdiff_t delta) { allocatedBytes += delta; }
     bool isLost() const { return lost != NOT_LOST; }
+    // Whether anything was queued for drawing since the device last went idle
+    // (at creation and reset): an event issued without pending work is done.
+    bool hasPendingWork() const { return pendingWork; }
+    void queuedWork() { pendingWork = true; }
     void becomeLost(LostState s) { lost = s; }
 
     // Binds a framebuffer for one surface (and depth), made on first use.
@@ -284,6 +289,7 @@ private:
     D3DPRESENT_PARAMETERS pp = {};
     LostState lost = NOT_LOST;
     bool inScene = false;
+    bool pendingWork = false;
     int defaultPoolObjects = 0;
     ptrdiff_t allocatedBytes = 0;
 

@@ -642,7 +642,7 @@ HRESULT Query::Issue(DWORD flags)
 {
     if (!(flags & D3DISSUE_END)) return D3DERR_INVALIDCALL;
     if (fence) glDeleteSync(fence);
-    fence = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    fence = dev->hasPendingWork() ? glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0) : nullptr;
     return D3D_OK;
 }
 
