@@ -122,6 +122,10 @@ void drawScenePasses(Vec4 centre, void (*draw3d)(float t), float t)
 
     set_scene_target();
     clear_depth();
+    // The device starts with depth testing off (its back buffer has no depth
+    // buffer); the scene always wants it.
+    set_z_test(true);
+    set_z_write(true);
     if (draw3d) draw3d(t);
     resolve_scene(ss.sceneImage);
     drawPostEffect();
