@@ -245,7 +245,7 @@ int main(int argc, char** argv)
         const LevelTile* t = (const LevelTile*)set.blob + i;
         int cx = margin + (i % columns) * cellW, cy = margin + (i / columns) * cellH;
         char label[96];
-        snprintf(label, sizeof(label), "%dx%dx%d at z %d", t->sizeX, t->sizeY, t->sizeZ, t->originZ);
+        snprintf(label, sizeof(label), "%dx%dx%d z%d", t->sizeX, t->sizeY, t->sizeZ, t->originZ);
         img.text(cx, cy, tileName(t), 0xE8E8E8, 2);
         img.text(cx + 6 * voxel + 60, cy + 4, label, 0x9098A8, 1);
         int size = t->sizeX > 16 || t->sizeY > 16 ? voxel / 2 : voxel;
@@ -256,7 +256,7 @@ int main(int argc, char** argv)
         drawTop(img, t, pal, tx, cy + 22, size);
     }
     int ry = margin * 2 + rows * cellH;
-    img.text(margin, ry, "sample room (front view)", 0xE8E8E8, 2);
+    img.text(margin, ry, "sample room (front view); magenta in the tiles above: carve", 0xE8E8E8, 2);
     drawRoom(img, room, pal, margin, ry + 20, roomScale);
 
     free(set.blob);
