@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# End-to-end pictures of the real game, headless: a played level with normal
+# and with fast voxels, and the elevator ride. Each run must save its last
+# frame as a PNG of the back-buffer height with a varied picture in it.
+source "$SKY_SOURCE_DIR/tests/e2e/lib.sh"
+
+# png_check FILE: width, height and the number of distinct colours in a sample
+png_check() {
+  python3 - "$WORK/$1" <<'PY'
+import struct, sys, zlib
+d = open(sys.argv[1], 'rb').read()
+assert d[:8] == b'\x89PNG\r\n\x1a\n'
+w, h = struct.unpack('>II', d[16:24])
+i, idat = 8, b''
+while i < len(d):
+    n = struct.unpack('>I', d[i:i + 4])[0]
+    if d[i + 4:i + 8] == b'IDAT':
+        idat += d[i + 8:i + 8 + n]
+    i += 12 + n
+raw = zlib.decompress(idat)
+# Distinct 4-byte groups in the filtered rows are a fair count of colours.
+print(w, h, len({raw[k:k + 4] for k in range(1, len(raw) - 4, 401)}))
+PY
+}
+
+expect_picture() {  # FILE
+  local info
+  info=$(png_check "$1") || { fail "$1 is not a readable PNG"; return; }
+  set -- $info
+  [ "$2" -eq 720 ] || fail "picture height $2, expected 720"
+  [ "$1" -ge 1000 ] || fail "picture width $1"
+  [ "$3" -ge 50 ] || fail "only $3 distinct colours: not a level picture"
+}
+
+run_game level --headless --seed 7 --fixed-step --steps 60 -720 --shot "$WORK/level.png"
+expect_rc 0
+expect_line level.out "^3d pixel scale: 6$"
+expect_line level.out "^voxel PNG from 'hero_body.png' ok$"
+expect_line level.out "^loaded DDS texture '.*background.dds'$"
+expect_picture level.png
+
+# Fast voxels come from the stored settings (flags bit 3).
+mkdir -p "$XDG_CONFIG_HOME/Quillon Games/SKYWARD"
+echo "flags = dword:8" >"$XDG_CONFIG_HOME/Quillon Games/SKYWARD/settings"
+run_game fast --headless --seed 7 --fixed-step --steps 60 -720 --shot "$WORK/fast.png"
+expect_rc 0
+expect_picture fast.png
+cmp -s "$WORK/level.png" "$WORK/fast.png" && fail "fast voxels drew the same picture"
+rm -f "$XDG_CONFIG_HOME/Quillon Games/SKYWARD/settings"
+
+# Ctrl+F1 finishes the level: the ride starts and the shaft is drawn.
+printf '3 keydown CTRL\n3 keydown F1\n4 keyup F1\n4 keyup CTRL\n' >"$WORK/elevator.txt"
+run_game elevator --headless --seed 7 --fixed-step --steps 12 -720 --input "$WORK/elevator.txt" \
+  --shot "$WORK/elevator.png" --dump-state "$WORK/elevator.json"
+expect_rc 0
+[ "$(json_get elevator.json "j['mode']")" = "ElevatorGameMode" ] || fail "not riding the elevator"
+expect_picture elevator.png
+
+finish
