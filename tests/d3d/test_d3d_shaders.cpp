@@ -18,8 +18,8 @@ protected:
     {
         D3DTest::SetUp();
         source = testShader("solid.sh");
-        putFile("sub/common.inc", readFileBytes(std::string(getenv("SKY_SOURCE_DIR")) +
-                                                "/tests/d3d/shaders/sub/common.inc"));
+        putFile("sub/common.inc",
+                readFileBytes(std::string(getenv("SKY_SOURCE_DIR")) + "/tests/d3d/shaders/sub/common.inc"));
         setErrorMessage(nullptr);
     }
     // Moves a file's modification time by `seconds` from now.
@@ -123,8 +123,9 @@ TEST_F(ShaderTest, NoCacheAndNoCompilerIsFatal)
 
 TEST_F(ShaderTest, CompileErrorsNameFileAndLine)
 {
-    putFile("broken.sh", "// broken\n#ifdef VSH\nlayout(location = POSITION0) in vec4 pos;\nvoid vsh()\n{\n"
-                         "    gl_Position = pos + undefinedThing;\n}\n#endif\n");
+    putFile("broken.sh",
+            "// broken\n#ifdef VSH\nlayout(location = POSITION0) in vec4 pos;\nvoid vsh()\n{\n"
+            "    gl_Position = pos + undefinedThing;\n}\n#endif\n");
     EXPECT_EXIT(
         {
             dup2(2, 1);

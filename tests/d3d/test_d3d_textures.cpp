@@ -278,7 +278,7 @@ TEST_F(TextureTest, DdsBlockTexturesWithMipLevels)
     d.width = 8;
     d.height = 8;
     d.caps |= 0x400000;
-    d.mips = 4;                           // 8x8, 4x4, 2x2, 1x1
+    d.mips = 4;  // 8x8, 4x4, 2x2, 1x1
     d.payload = std::string(32 + 8 + 8 + 8, '\x11');
     putFile("mips.dds", d.bytes());
     TexSlot* t = load_dds_texture("mips.dds");

@@ -73,8 +73,8 @@ TEST(Preprocessor, IncludesComeThroughTheHandler)
     inc.files["sub/a.inc"] = "a1\n#include \"b.inc\"\n";
     inc.files["b.inc"] = "b1\n";
     Preprocessor pp(nullptr);
-    std::string out = run("x\n#include \"sub/a.inc\"\ny\n#ifdef PSH\n#include \"missing.inc\"\n#endif\n", &inc,
-                          nullptr, &pp);
+    std::string out =
+        run("x\n#include \"sub/a.inc\"\ny\n#ifdef PSH\n#include \"missing.inc\"\n#endif\n", &inc, nullptr, &pp);
     EXPECT_EQ(out, "x\na1\nb1\ny\n");
     EXPECT_EQ(inc.open, 0);
     ASSERT_EQ(pp.lineMap.size(), 4u);
