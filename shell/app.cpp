@@ -6,18 +6,29 @@
 
 #include <ctime>
 
+#include "d3d/d3d_render.h"
+#include "d3d/d3d_shaders.h"
 #include "game/gameMode.h"
+#include "game/playMode.h"
+#include "game/progress.h"
+#include "game/world.h"
 #include "shell/automation.h"
 #include "shell/frameClock.h"
+#include "shell/frameDraw.h"
 #include "shell/frameStep.h"
 #include "shell/input.h"
 #include "shell/inputQueue.h"
 #include "shell/launchOptions.h"
 #include "shell/log.h"
 #include "shell/paths.h"
+#include "shell/screenshot.h"
 #include "shell/stateDump.h"
 #include "shell/watcher.h"
 #include "shell/window.h"
+#include "voxel/debugVis.h"
+#include "voxel/dynCubeRender.h"
+#include "voxel/font.h"
+#include "voxel/scene.h"
 
 Mat4 screenToWorld = Mat4::identity();
 
@@ -29,13 +40,22 @@ bool renderedSinceLastStep = false;
 
 int64_t readCounter() { return (int64_t)SDL_GetPerformanceCounter(); }
 
-// Developer hotkeys; each acts on the key bits of the step.
+// Developer hotkeys; pressed and released are the step's key bits, Ctrl is
+// the live key state. With Ctrl held only the two Ctrl combinations count.
 void handleHotkeys()
 {
     if (keyHeld(VK_CONTROL)) {
+        if (keyPressed(VK_F4)) startNewLevel();
+        if (keyPressed(VK_F1)) levelFinished = true;
         return;
     }
+    if (keyPressed(VK_F4)) objectDebugDrawing = !objectDebugDrawing;
+    if (keyReleased(VK_SNAPSHOT)) takeScreenshot();
 }
+
+// Screen pixels to world: the inverse of the view-projection of the camera of
+// the last frame drawn (snapped to whole screen pixels).
+void updateScreenToWorld() { screenToWorld = inverse(viewProjectionFor(cameraCentre)); }
 
 class GameLoopHost final : public FrameLoopHost {
 public:
@@ -68,20 +88,39 @@ public:
     void pollWatcher() override { ::pollWatcher(); }
     bool renderFrame(float t) override
     {
-        if (currentGameMode) currentGameMode->render(t);
+        // A failed render counts too, or a lost device would hold a
+        // fixed-step run forever.
         renderedSinceLastStep = true;
-        return true;
+        return render_frame(t);
     }
-    void present() override {}
-    bool checkDevice() override { return true; }
+    void present() override { ::present(); }
+    bool checkDevice() override { return check_device(); }
     int gpuLoad() override { return -1; }
-    void everySecond() override {}
+    void everySecond() override { reload_shaders(false); }
 };
+
+bool deviceResize(int w, int h, bool fs, bool force) { return resize_d3d(w, h, fs, force); }
+bool deviceFullscreen() { return fullscreen; }
+void deviceSize(int* w, int* h)
+{
+    *w = width;
+    *h = height;
+}
 
 void initGame()
 {
     setUpdateRate(20, 5);
+    createSceneImage();
+    initBackground();
+    initPostEffects();
+    initDebugVis();
+    computePixelScale();
     setHideCursor(true);
+    initCubeRenderer();
+    worldSetup();
+    newGameProgress();
+    startNewLevel();
+    switchGameMode(titleGameMode ? titleGameMode : playGameMode);
 }
 
 }  // namespace
@@ -91,6 +130,7 @@ int64_t stepsRun() { return stepCount; }
 void simulationStep(float dt)
 {
     if (windowActive) handleHotkeys();
+    updateScreenToWorld();
     if (currentGameMode) currentGameMode->update(dt);
 }
 
@@ -103,6 +143,14 @@ void shutdownAll()
         currentGameMode->leave(nullptr);
         currentGameMode = nullptr;
     }
+    worldTeardown();
+    closeCubeRenderer();
+    closeDebugVis();
+    closePostEffects();
+    closeBackground();
+    releaseSceneImage();
+    closeFont();
+    close_d3d();
     stopWatcher();
     clearInput();
     destroyMainWindow();
@@ -130,21 +178,43 @@ int runGame(int argc, char** argv)
     // 3. The video subsystem; without it the program just ends.
     if (!registerWindowClass()) return 0;
 
-    // 4.-5. Options and the window.
+    // 4.-5. Options and the window; a missing requested size becomes the
+    // window's client size.
     launchOptions = readLaunchOptions(argc, argv);
+    fullscreen = launchOptions.wantFullscreen;
+    DisplayHooks hooks;
+    hooks.resize = deviceResize;
+    hooks.isFullscreen = deviceFullscreen;
+    hooks.backBufferSize = deviceSize;
+    setDisplayHooks(hooks);
     createMainWindow();
     systemsUp = true;
-    backBufferSize(&launchOptions.requestedWidth, &launchOptions.requestedHeight);
+    int clientW, clientH;
+    windowClientSize(&clientW, &clientH);
+    if (launchOptions.requestedWidth < 1) launchOptions.requestedWidth = clientW;
+    if (launchOptions.requestedHeight < 1) launchOptions.requestedHeight = clientH;
 
     // 6.-7. Watcher and input.
     startWatcher(programDirectory);
-    MousePos start = {0, 0};
+    MousePos start = windowMousePosition();
     initInput(start.x, start.y);
+
+    // 8.-9. The device; in fullscreen it takes the desktop's size.
+    if (!init_d3d(mainWindow, launchOptions.requestedWidth, launchOptions.requestedHeight))
+        fatalError("can't create the Direct3D device");
+    if (fullscreen) confineCursor(true);
+
+    // 10.-11. The font and one "Loading..." frame.
+    initFont();
+    installFrameDrawing();
+    showLoadingText("Loading...", -1.0f);
 
     // 12. The game.
     initGame();
 
+    // 13.
     logPrint("total start-up time: %d ms", (int)frameClock.ticksToMs(readCounter() - startTime));
+    logPrint("free video memory: %u MB", available_texture_memory() >> 20);
 
     GameLoopHost host;
     if (automation.fixedStep)
@@ -152,6 +222,8 @@ int runGame(int argc, char** argv)
     else
         runFrameLoop(frameClock, host);
 
+    if (!automation.shotFile.empty() && !saveScreenshot(automation.shotFile.c_str()))
+        logPrint("can't save the last frame to '%s'", automation.shotFile.c_str());
     if (!automation.dumpStateFile.empty())
         writeStateDump(automation.dumpStateFile.c_str(), currentGameMode ? currentGameMode->name() : nullptr, stepCount,
                        random64.state);

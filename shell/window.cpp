@@ -149,6 +149,15 @@ void backBufferSize(int* w, int* h)
 
 void setHeadlessWindow(bool on) { headless = on; }
 
+void windowClientSize(int* w, int* h) { clientSize(w, h); }
+
+MousePos windowMousePosition()
+{
+    int mx = 0, my = 0;
+    if (mainWindow && !headless) SDL_GetMouseState(&mx, &my);
+    return {(float)mx, (float)my};
+}
+
 bool registerWindowClass()
 {
     if (headless) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");

@@ -1,6 +1,8 @@
 // window.h -- the main window, the message pump and cursor handling.
 #pragma once
 
+#include "shell/input.h"
+
 struct SDL_Window;
 
 // The one main window (null before createMainWindow and in tests).
@@ -40,6 +42,9 @@ void backBufferSize(int* width, int* height);
 // Headless runs use the offscreen video driver: the window counts as active
 // and the pointer as over it, so scripted input acts as a player would.
 void setHeadlessWindow(bool headless);
+// The window's client size and the pointer position inside it.
+void windowClientSize(int* width, int* height);
+MousePos windowMousePosition();
 
 // The window procedure's handlers. Desktop events and scripted input both
 // enter here, so both follow the same rules.
