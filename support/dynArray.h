@@ -89,7 +89,9 @@ struct DynArray {
         ASSERT(n>=0);
         ASSERT(at>=0 && at<=num);
         ASSERT(at+n<=num);
-        memmove((void*)(data + at), (const void*)(data + at + n), sizeof(T) * (size_t)(num - at - n));
+        // An empty array has no block: memmove must not see its null pointer.
+        if (num - at - n > 0)
+            memmove((void*)(data + at), (const void*)(data + at + n), sizeof(T) * (size_t)(num - at - n));
         num -= n;
     }
 
