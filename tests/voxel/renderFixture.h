@@ -38,6 +38,8 @@ protected:
     // Renders and presents one frame through the game's frame drawer and
     // returns it, top row first, as 0xAARRGGBB.
     std::vector<uint32_t> renderFrame();
+    // Brings up the world once per test program; torn down with the suite.
+    static void ensureWorld();
     uint32_t pixel(const std::vector<uint32_t>& img, int x, int y) const { return img[(size_t)y * width + x]; }
 
     ScriptedMode mode;

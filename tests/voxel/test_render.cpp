@@ -138,11 +138,7 @@ namespace {
 // the hero and its hearts, and is saved for a person to look at.
 TEST_F(RenderTest, PlayedLevelPicture)
 {
-    static bool worldUp = false;
-    if (!worldUp) {
-        worldSetup();
-        worldUp = true;
-    }
+    ensureWorld();
     random64.state = 7;
     newGameProgress();
     startNewLevel();
