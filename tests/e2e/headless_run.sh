@@ -2,7 +2,7 @@
 # and the state dump.
 source "$(dirname "$0")/lib.sh"
 
-run_game run --headless --fixed-step --steps 100 --seed 7 --dump-state "$WORK/s.json"
+run_game run --headless -360 --fixed-step --steps 100 --seed 7 --dump-state "$WORK/s.json"
 expect_rc 0
 expect_line run.out "^app path: '/.*/'$"
 expect_line run.out "^total start-up time: [0-9]+ ms$"
@@ -12,11 +12,11 @@ expect_line run.out "^closed all systems$"
 [ -n "$(json_get s.json "j['random_state']")" ] || fail "state dump random_state"
 
 # The same seed and steps give the same final random state.
-run_game run2 --headless --fixed-step --steps 100 --seed 7 --dump-state "$WORK/s2.json"
+run_game run2 --headless -360 --fixed-step --steps 100 --seed 7 --dump-state "$WORK/s2.json"
 [ "$(json_get s.json "j['random_state']")" = "$(json_get s2.json "j['random_state']")" ] || fail "runs with one seed differ"
 
 # Zero steps: quits at once, still through the normal path.
-run_game zero --headless --fixed-step --steps 0 --dump-state "$WORK/z.json"
+run_game zero --headless -360 --fixed-step --steps 0 --dump-state "$WORK/z.json"
 expect_rc 0
 [ "$(json_get z.json "j['steps']")" = "0" ] || fail "zero-step run stepped"
 expect_line zero.out "^closed all systems$"
