@@ -3,6 +3,7 @@
 #include "game/enemy.h"
 #include "game/explosive.h"
 #include "game/hero.h"
+#include "shell/log.h"
 #include "tests/world/worldFixture.h"
 
 using ObjectLists = WorldTest;
@@ -86,6 +87,8 @@ using ObjectListsDeathTest = WorldTest;
 
 TEST_F(ObjectListsDeathTest, CallingAnOperationAClassLacksIsFatalWithItsName)
 {
+    // As in the game, the fatal path tears the world down before exiting.
+    setFatalShutdown([] { destroyWorldObjects(); });
     GameObj* barrel = spawnLevelObject(OBJ_BARREL, 24, 32);
     EXPECT_EXIT(barrel->wakeUp(), ::testing::ExitedWithCode(100), "pure virtual call GameObj::wakeUp\\(\\)");
     GameObj* heart = spawnLevelObject(OBJ_HEART, 40, 32);
@@ -96,4 +99,5 @@ TEST_F(ObjectListsDeathTest, CallingAnOperationAClassLacksIsFatalWithItsName)
     int nd, ni;
     EXPECT_EXIT(theHero->spawnLevelJunk(0, 0, 0, 0, 0, 0, nd, ni), ::testing::ExitedWithCode(100),
                 "pure virtual call GameObj::spawnLevelJunk\\(\\)");
+    setFatalShutdown(nullptr);
 }
