@@ -8,10 +8,10 @@
 #include "game/junk.h"
 #include "game/levelPalette.h"
 #include "game/playMode.h"
+#include "game/spriteSets.h"
 #include "game/worldDump.h"
 #include "gen/levelGen.h"
 #include "gen/tileSet.h"
-#include "game/spriteSets.h"
 #include "voxel/levelCache.h"
 
 void setUpWorldModes()
