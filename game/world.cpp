@@ -4,7 +4,6 @@
 #include "game/gameMode.h"
 #include "game/gameObj.h"
 #include "game/gameover.h"
-#include "game/hero.h"
 #include "game/junk.h"
 #include "game/levelPalette.h"
 #include "game/playMode.h"

@@ -5,11 +5,11 @@
 // first mode. Shutdown: worldTeardown() after leaving the current mode.
 #pragma once
 
-// Loads the level palette and tile set, prepares the generator's tiles,
-// creates the hero, points the play, elevator and game-over mode pointers at
+// Loads the level palette and tile set, prepares the generator's tiles, the
+// level cache and the sprite sets (which create the hero), points the play, elevator and game-over mode pointers at
 // their instances and registers the world's state-dump keys.
 void worldSetup();
-// Frees every object, the debris and the tile set.
+// Frees the sprite sets, every object, the debris, the level cache and the tile set.
 void worldTeardown();
 
 // Points playGameMode, elevatorGameMode and gameOverMode at their instances.

@@ -3,7 +3,7 @@
 //
 // The simulation runs the same with and without a screen: every render
 // operation does its own duties (waking enemies, interpolating) and hands the
-// pictures to these calls, which draw nothing until the renderer is in.
+// pictures to these calls, which do nothing while no device is up.
 #pragma once
 
 #include <cstdint>
