@@ -6,8 +6,9 @@
 #pragma once
 
 // Loads the level palette and tile set, prepares the generator's tiles, the
-// level cache and the sprite sets (which create the hero), points the play, elevator and game-over mode pointers at
-// their instances and registers the world's state-dump keys.
+// level cache and the sprite sets (which create the hero), points the play,
+// elevator and game-over mode pointers at their instances and registers the
+// world's state-dump keys.
 void worldSetup();
 // Frees the sprite sets, every object, the debris, the level cache and the tile set.
 void worldTeardown();
