@@ -71,8 +71,7 @@ void D3DTest::putFile(const char* name, const std::string& bytes)
 
 std::string D3DTest::testShader(const char* name)
 {
-    const char* src = getenv("SKY_SOURCE_DIR");
-    std::string p = std::string(src ? src : ".") + "/tests/d3d/shaders/" + name;
+    std::string p = std::string(TEST_SHADER_DIR "/") + name;
     std::string text = readFileBytes(p);
     EXPECT_FALSE(text.empty()) << p;
     putFile(name, text);

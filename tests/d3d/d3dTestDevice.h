@@ -27,8 +27,10 @@ protected:
     // for a window client area of w x h. withCompiler false leaves the
     // shader compiler out of the program directory.
     void openDevice(bool withCompiler, int w, int h);
-    // Copies a test shader (or any bytes) into the program directory.
+    // Writes a file into the program directory.
     void putFile(const char* name, const std::string& bytes);
+    // Copies a file of tests/d3d/shaders into the program directory under the
+    // same name and returns its text.
     std::string testShader(const char* name);
     std::string path(const char* name) const { return dir.file(name); }
 

@@ -18,8 +18,7 @@ protected:
     {
         D3DTest::SetUp();
         source = testShader("solid.sh");
-        putFile("sub/common.inc",
-                readFileBytes(std::string(getenv("SKY_SOURCE_DIR")) + "/tests/d3d/shaders/sub/common.inc"));
+        testShader("sub/common.inc");
         setErrorMessage(nullptr);
     }
     // Moves a file's modification time by `seconds` from now.
