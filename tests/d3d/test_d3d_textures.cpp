@@ -6,7 +6,10 @@ namespace {
 
 bool contains(const std::string& log, const char* text) { return log.find(text) != std::string::npos; }
 
-class TextureTest : public D3DTest {};
+class TextureTest : public D3DTest {
+public:
+    void testShaderPublic(const char* name) { testShader(name); }
+};
 
 TEST_F(TextureTest, RenderTextureFollowsTheWindowSize)
 {
@@ -285,6 +288,39 @@ TEST_F(TextureTest, DdsBlockTexturesWithMipLevels)
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(t->texture->GetLevelCount(), 4u);
     EXPECT_EQ(t->format, D3DFMT_DXT1);
+}
+
+// Draws the texture over the whole back buffer and returns one pixel.
+uint32_t sampledColour(TextureTest& t, TexSlot* tex)
+{
+    t.testShaderPublic("copy.sh");
+    ShaderSlot* sh = create_shader("copy.sh", nullptr);
+    d3d->BeginScene();
+    set_backbuffer_target();
+    set_shader(sh);
+    set_texture(0, tex);
+    set_texture_filter(0, false);
+    float c16[4] = {0.5f, -0.5f, 0.5f, 0.5f};
+    set_vs_consts(16, c16, 1);
+    draw_fullscreen_quad();
+    d3d->EndScene();
+    return readBackBuffer()[(size_t)width * 10 + 10];
+}
+
+TEST_F(TextureTest, BlockCompressedAndOpaqueFormatsSampleAsStored)
+{
+    Dds dxt1;
+    dxt1.width = dxt1.height = 4;
+    const uint8_t block[8] = {0x00, 0xF8, 0x1F, 0x00, 0, 0, 0, 0};  // colour 0 red, every texel index 0
+    dxt1.payload.assign((const char*)block, 8);
+    putFile("red.dds", dxt1.bytes());
+    EXPECT_EQ(sampledColour(*this, load_dds_texture("red.dds")), 0xFFFF0000u);
+
+    Dds opaque = rgbDds(false);
+    opaque.width = opaque.height = 2;
+    for (int i = 0; i < 4; i++) opaque.payload += std::string("\x40\x30\x20\x00", 4);  // alpha byte 0
+    putFile("opaque.dds", opaque.bytes());
+    EXPECT_EQ(sampledColour(*this, load_dds_texture("opaque.dds")), 0xFF203040u);
 }
 
 TEST_F(TextureTest, BrokenDdsFilesAreFatal)
