@@ -119,9 +119,8 @@ static std::string cachePath(const ShaderSlot* s)
             suffix += alnum ? *c : '_';
         }
     }
-    char name[1024];
-    snprintf(name, sizeof(name), "cache/%s%s.cache", s->fileName, suffix.c_str());
-    return dataPath(name);
+    std::string name = std::string("cache/") + s->fileName + suffix + ".cache";
+    return dataPath(name.c_str());
 }
 
 static void releaseStages(ShaderSlot* s)
