@@ -2,14 +2,17 @@
 
 # sky_gtest(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2)
 # A GoogleTest executable labelled "unit"; its cases are registered with CTest.
+# Tests find the built game and data through SKY_BIN_DIR, and the sources
+# through the compile-time SKY_SOURCE_DIR.
 function(sky_gtest name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} sky_testmain GTest::gtest GTest::gmock)
+  target_compile_definitions(${name} PRIVATE SKY_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-    PROPERTIES LABELS unit ENVIRONMENT "SKY_BIN_DIR=${SKY_BIN_DIR};SKY_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+    PROPERTIES LABELS unit ENVIRONMENT "SKY_BIN_DIR=${SKY_BIN_DIR}"
     DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
 endfunction()
 

@@ -187,7 +187,10 @@ void createMainWindow()
         flags |= SDL_WINDOW_RESIZABLE;
         bool haveWork = SDL_GetDisplayUsableBounds(0, &work) == 0 || SDL_GetDisplayBounds(0, &work) == 0;
         if (w > 0 && h > 0) {
-            if (haveWork) {
+            if (headless) {
+                // No real desktop to centre in: the window's corner is the display's.
+                x = y = 0;
+            } else if (haveWork) {
                 x = work.x + (work.w - w) / 2;
                 y = work.y + (work.h - h) / 2;
             }

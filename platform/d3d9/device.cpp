@@ -2,6 +2,7 @@
 // targets, clears and render states over an OpenGL 3.3 core context.
 #include <SDL.h>
 
+#include <cstring>
 #include <algorithm>
 #include <utility>
 
@@ -44,6 +45,17 @@ public:
     {
         SDL_DisplayMode m;
         if (adapter != 0 || !mode || SDL_GetCurrentDisplayMode(0, &m) != 0) return D3DERR_NOTAVAILABLE;
+        // The offscreen video driver has only a nominal 1024 x 768 display;
+        // there the display takes in the device's whole window, so a capture
+        // of a larger headless window is not cut off.
+        const char* driver = SDL_GetCurrentVideoDriver();
+        if (liveDevice && liveDevice->deviceWindow() && driver && !strcmp(driver, "offscreen")) {
+            int wx = 0, wy = 0, ww = 0, wh = 0;
+            SDL_GetWindowPosition(liveDevice->deviceWindow(), &wx, &wy);
+            SDL_GetWindowSize(liveDevice->deviceWindow(), &ww, &wh);
+            m.w = std::max(m.w, std::max(0, wx) + ww);
+            m.h = std::max(m.h, std::max(0, wy) + wh);
+        }
         mode->Width = (UINT)m.w;
         mode->Height = (UINT)m.h;
         mode->RefreshRate = (UINT)m.refresh_rate;

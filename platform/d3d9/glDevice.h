@@ -188,6 +188,7 @@ public:
     Device() = default;
     // Makes the context and the swap chain; false leaves nothing behind.
     HRESULT create(SDL_Window* window, D3DPRESENT_PARAMETERS* params);
+    SDL_Window* deviceWindow() const { return window; }
 
     ULONG AddRef() override;
     ULONG Release() override;
