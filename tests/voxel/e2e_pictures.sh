@@ -28,7 +28,7 @@ expect_picture() {  # FILE
   info=$(png_check "$1") || { fail "$1 is not a readable PNG"; return; }
   set -- $info
   [ "$2" -eq 720 ] || fail "picture height $2, expected 720"
-  [ "$1" -ge 1000 ] || fail "picture width $1"
+  [ "$1" -eq 1280 ] || fail "picture width $1, expected 1280"
   [ "$3" -ge 50 ] || fail "only $3 distinct colours: not a level picture"
 }
 
