@@ -2,6 +2,8 @@
 // template placement for the level generator.
 #include "gen/levelGenRuntime.h"
 
+#include <emmintrin.h>
+
 #include <cstring>
 #include <initializer_list>
 
@@ -145,19 +147,49 @@ inline void putTileVoxelClipped(int lx, int ly, int lz, uint8_t v)
     }
 }
 
-// The same without checks, for the usual case of a tile wholly inside.
-inline void putTileVoxel(int index, uint8_t v)
-{
-    uint16_t pair = (uint16_t)(v | (v << 8));
-    uint8_t* p = levelVolume + index;
-    memcpy(p, &pair, 2);
-    memcpy(p + LEVEL_W, &pair, 2);
-    memcpy(p + LEVEL_W * LEVEL_H, &pair, 2);
-    memcpy(p + LEVEL_W * LEVEL_H + LEVEL_W, &pair, 2);
-}
-
 // Carve codes hold only flag bits and empty the level voxel.
 inline uint8_t stampedValue(uint8_t v) { return (v & 0x3F) ? v : 0; }
+
+// The level voxels a tile voxel covers: two across, two rows, two layers.
+constexpr int COVER_OFFSETS[4] = {0, LEVEL_W, LEVEL_W* LEVEL_H, LEVEL_W* LEVEL_H + LEVEL_W};
+
+// Eight tile voxels of a row, wholly inside the volume, over the 16 x 2 x 2
+// level voxels they cover: transparent bytes keep the level, the rest is
+// written (carves as 0). This is where generation spends its time.
+inline void stampEight(uint8_t* dst, const uint8_t* src)
+{
+    const __m128i zero = _mm_setzero_si128();
+    __m128i v = _mm_loadl_epi64((const __m128i*)src);
+    v = _mm_unpacklo_epi8(v, v);
+    __m128i keep = _mm_cmpeq_epi8(v, zero);
+    __m128i carve = _mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(0x3F)), zero);
+    __m128i value = _mm_andnot_si128(carve, v);
+    for (int offset : COVER_OFFSETS) {
+        __m128i* p = (__m128i*)(dst + offset);
+        __m128i d = _mm_loadu_si128(p);
+        _mm_storeu_si128(p, _mm_or_si128(_mm_and_si128(d, keep), value));
+    }
+}
+
+// One tile voxel wholly inside the volume.
+inline void stampOne(uint8_t* dst, uint8_t v)
+{
+    uint16_t pair = (uint16_t)(stampedValue(v) * 0x0101u);
+    for (int offset : COVER_OFFSETS) memcpy(dst + offset, &pair, 2);
+}
+
+// A row of tile voxels from tx0 to tx1 whose level voxels lie inside the volume.
+void stampRowInside(uint8_t* dst, const uint8_t* row, int tx0, int tx1)
+{
+    int tx = tx0;
+    for (; tx + 8 <= tx1; tx += 8) {
+        uint64_t eight;
+        memcpy(&eight, row + tx, 8);
+        if (eight) stampEight(dst + 2 * tx, row + tx);
+    }
+    for (; tx < tx1; tx++)
+        if (row[tx]) stampOne(dst + 2 * tx, row[tx]);
+}
 
 }  // namespace
 
@@ -182,14 +214,12 @@ void stampTile(const LevelTile* tile, int x, int y)
         for (int ty = ty0; ty < ty1; ty++) {
             const uint8_t* row = src + (size_t)sx * (ty + (size_t)sy * tz);
             int lz = z0 + 2 * tz, ly = y0 + 2 * ty;
-            for (int tx = tx0; tx < tx1; tx++) {
-                uint8_t v = row[tx];
-                if (!v) continue;
-                if (inside)
-                    putTileVoxel(levelIndex(x0 + 2 * tx, ly, lz), stampedValue(v));
-                else
-                    putTileVoxelClipped(x0 + 2 * tx, ly, lz, stampedValue(v));
+            if (inside) {
+                stampRowInside(levelVolume + levelIndex(x0, ly, lz), row, tx0, tx1);
+                continue;
             }
+            for (int tx = tx0; tx < tx1; tx++)
+                if (row[tx]) putTileVoxelClipped(x0 + 2 * tx, ly, lz, stampedValue(row[tx]));
         }
     }
 }
