@@ -212,8 +212,10 @@ void fillLayout()
 void generateLevel()
 {
     memset(layoutGrid, CELL_EMPTY, sizeof(layoutGrid));
-    memset(levelVolume, 0, sizeof(levelVolume));
+    // The batch clears the level volume before it writes the stamps.
+    beginStampBatch();
     placeTemplate(&ROOT_TEMPLATE, 0, 0);
+    endStampBatch();
 }
 
 void printLayout()

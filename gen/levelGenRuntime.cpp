@@ -10,6 +10,7 @@
 #include "game/gameObj.h"
 #include "gen/levelMap.h"
 #include "gen/tileSet.h"
+#include "support/dynArray.h"
 
 uint8_t layoutGrid[LAYOUT_W * LAYOUT_H];
 
@@ -129,33 +130,11 @@ LevelGenPoint LevelGenCoordList::point(int i) const
 
 namespace {
 
-// Writes one tile voxel over its 2 x 2 x 2 level voxels, clipped to the volume.
-inline void putTileVoxelClipped(int lx, int ly, int lz, uint8_t v)
-{
-    for (int dz = 0; dz < 2; dz++) {
-        int z = lz + dz;
-        if (z < 0 || z >= LEVEL_D) continue;
-        for (int dy = 0; dy < 2; dy++) {
-            int y = ly + dy;
-            if (y < 0 || y >= LEVEL_H) continue;
-            for (int dx = 0; dx < 2; dx++) {
-                int x = lx + dx;
-                if (x < 0 || x >= LEVEL_W) continue;
-                levelVolume[levelIndex(x, y, z)] = v;
-            }
-        }
-    }
-}
-
 // Carve codes hold only flag bits and empty the level voxel.
 inline uint8_t stampedValue(uint8_t v) { return (v & 0x3F) ? v : 0; }
 
-// The level voxels a tile voxel covers: two across, two rows, two layers.
-constexpr int COVER_OFFSETS[4] = {0, LEVEL_W, LEVEL_W* LEVEL_H, LEVEL_W* LEVEL_H + LEVEL_W};
-
-// Eight tile voxels of a row, wholly inside the volume, over the 16 x 2 x 2
-// level voxels they cover: transparent bytes keep the level, the rest is
-// written (carves as 0). This is where generation spends its time.
+// Eight tile voxels over the 16 level voxels of a row they cover:
+// transparent bytes keep the level, the rest is written (carves as 0).
 inline void stampEight(uint8_t* dst, const uint8_t* src)
 {
     const __m128i zero = _mm_setzero_si128();
@@ -164,64 +143,86 @@ inline void stampEight(uint8_t* dst, const uint8_t* src)
     __m128i keep = _mm_cmpeq_epi8(v, zero);
     __m128i carve = _mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(0x3F)), zero);
     __m128i value = _mm_andnot_si128(carve, v);
-    for (int offset : COVER_OFFSETS) {
-        __m128i* p = (__m128i*)(dst + offset);
-        __m128i d = _mm_loadu_si128(p);
-        _mm_storeu_si128(p, _mm_or_si128(_mm_and_si128(d, keep), value));
-    }
+    // Rows without transparent voxels (most of a wall or machine) need not
+    // read what they cover.
+    if (_mm_movemask_epi8(keep) != 0) value = _mm_or_si128(_mm_and_si128(_mm_loadu_si128((__m128i*)dst), keep), value);
+    _mm_storeu_si128((__m128i*)dst, value);
 }
 
-// One tile voxel wholly inside the volume.
-inline void stampOne(uint8_t* dst, uint8_t v)
+// One tile row into one level row: tile voxel tx covers level x0 + 2 tx and
+// the voxel after it. Voxels cut by the volume's sides keep their inside half.
+void stampRow(uint8_t* levelRow, const uint8_t* row, int sx, int x0)
 {
-    uint16_t pair = (uint16_t)(stampedValue(v) * 0x0101u);
-    for (int offset : COVER_OFFSETS) memcpy(dst + offset, &pair, 2);
-}
-
-// A row of tile voxels from tx0 to tx1 whose level voxels lie inside the volume.
-void stampRowInside(uint8_t* dst, const uint8_t* row, int tx0, int tx1)
-{
-    int tx = tx0;
-    for (; tx + 8 <= tx1; tx += 8) {
+    // Tile voxels wholly inside: txInside0 .. txInside1 - 1.
+    int txInside0 = x0 >= 0 ? 0 : (1 - x0) / 2;
+    int txInside1 = (LEVEL_W - x0) / 2;
+    if (txInside1 > sx) txInside1 = sx;
+    if (txInside0 > 0 && row[txInside0 - 1] && x0 + 2 * txInside0 - 1 == 0)
+        levelRow[0] = stampedValue(row[txInside0 - 1]);
+    int tx = txInside0;
+    for (; tx + 8 <= txInside1; tx += 8) {
         uint64_t eight;
         memcpy(&eight, row + tx, 8);
-        if (eight) stampEight(dst + 2 * tx, row + tx);
+        if (eight) stampEight(levelRow + x0 + 2 * tx, row + tx);
     }
-    for (; tx < tx1; tx++)
-        if (row[tx]) stampOne(dst + 2 * tx, row[tx]);
+    for (; tx < txInside1; tx++) {
+        if (!row[tx]) continue;
+        uint16_t pair = (uint16_t)(stampedValue(row[tx]) * 0x0101u);
+        memcpy(levelRow + x0 + 2 * tx, &pair, 2);
+    }
+    if (txInside1 >= 0 && txInside1 < sx && row[txInside1] && x0 + 2 * txInside1 == LEVEL_W - 1)
+        levelRow[LEVEL_W - 1] = stampedValue(row[txInside1]);
 }
+
+// The part of a tile that falls into level layer z.
+void stampTileLayer(const LevelTile* tile, int x, int y, int z)
+{
+    int sx = tile->sizeX, sy = tile->sizeY;
+    int x0 = x + tile->originX, y0 = y + tile->originY, z0 = tile->originZ;
+    if (z < z0 || z >= z0 + 2 * tile->sizeZ || x0 >= LEVEL_W || x0 + 2 * sx <= 0) return;
+    const uint8_t* layer = tileVoxels(tile) + (size_t)sx * sy * ((z - z0) >> 1);
+    for (int ty = 0; ty < sy; ty++) {
+        for (int ly = y0 + 2 * ty; ly < y0 + 2 * ty + 2; ly++)
+            if (ly >= 0 && ly < LEVEL_H) stampRow(levelVolume + levelIndex(0, ly, z), layer + (size_t)sx * ty, sx, x0);
+    }
+}
+
+// Stamps collected during a generation run, written at its end.
+struct PendingStamp {
+    const LevelTile* tile;
+    int x, y;
+};
+DynArray<PendingStamp> pendingStamps;
+bool collectingStamps = false;
 
 }  // namespace
 
 void stampTile(const LevelTile* tile, int x, int y)
 {
     if (!tile) return;
-    int sx = tile->sizeX, sy = tile->sizeY, sz = tile->sizeZ;
-    int x0 = x + tile->originX, y0 = y + tile->originY, z0 = tile->originZ;
-    const uint8_t* src = tileVoxels(tile);
-
-    // Tile voxels that can touch the volume at all.
-    int tx0 = x0 >= 0 ? 0 : (-x0) / 2, ty0 = y0 >= 0 ? 0 : (-y0) / 2, tz0 = z0 >= 0 ? 0 : (-z0) / 2;
-    int tx1 = sx, ty1 = sy, tz1 = sz;
-    if (x0 + 2 * tx1 > LEVEL_W) tx1 = (LEVEL_W - x0 + 1) / 2;
-    if (y0 + 2 * ty1 > LEVEL_H) ty1 = (LEVEL_H - y0 + 1) / 2;
-    if (z0 + 2 * tz1 > LEVEL_D) tz1 = (LEVEL_D - z0 + 1) / 2;
-    if (tx0 >= tx1 || ty0 >= ty1 || tz0 >= tz1) return;
-
-    bool inside =
-        x0 >= 0 && y0 >= 0 && z0 >= 0 && x0 + 2 * sx <= LEVEL_W && y0 + 2 * sy <= LEVEL_H && z0 + 2 * sz <= LEVEL_D;
-    for (int tz = tz0; tz < tz1; tz++) {
-        for (int ty = ty0; ty < ty1; ty++) {
-            const uint8_t* row = src + (size_t)sx * (ty + (size_t)sy * tz);
-            int lz = z0 + 2 * tz, ly = y0 + 2 * ty;
-            if (inside) {
-                stampRowInside(levelVolume + levelIndex(x0, ly, lz), row, tx0, tx1);
-                continue;
-            }
-            for (int tx = tx0; tx < tx1; tx++)
-                if (row[tx]) putTileVoxelClipped(x0 + 2 * tx, ly, lz, stampedValue(row[tx]));
-        }
+    if (collectingStamps) {
+        pendingStamps.append({tile, x, y});
+        return;
     }
+    int z0 = tile->originZ, z1 = z0 + 2 * tile->sizeZ;
+    for (int z = z0 < 0 ? 0 : z0; z < z1 && z < LEVEL_D; z++) stampTileLayer(tile, x, y, z);
+}
+
+void beginStampBatch()
+{
+    pendingStamps.clear();
+    collectingStamps = true;
+}
+
+void endStampBatch()
+{
+    collectingStamps = false;
+    const int layerSize = LEVEL_W * LEVEL_H;
+    for (int z = 0; z < LEVEL_D; z++) {
+        memset(levelVolume + layerSize * z, 0, layerSize);
+        for (const PendingStamp& s : pendingStamps) stampTileLayer(s.tile, s.x, s.y, z);
+    }
+    pendingStamps.clear();
 }
 
 void stampGroup(const LevelTileGroup& group, const ILevelGenCoords& coords)

@@ -102,6 +102,12 @@ extern const LevelGenTemplate* const bigRoomTemplates[BIG_ROOM_TEMPLATES];
 // only flag bits (0x40, 0x80, 0xC0) carves it empty, anything else is written.
 // Whatever falls outside the volume is dropped. A null tile does nothing.
 void stampTile(const LevelTile* tile, int x, int y);
+// Between these two calls stamps are only collected; the end clears the whole
+// level volume and writes them, one layer of the volume at a time, which
+// gives the same voxels as stamping at once but keeps each layer in the
+// cache while it is written. A generation run is one batch.
+void beginStampBatch();
+void endStampBatch();
 // One random tile of the group at each point, in point order.
 void stampGroup(const LevelTileGroup& group, const ILevelGenCoords& coords);
 // One 50 % draw for the whole list: walls (destructible) or background.

@@ -197,6 +197,43 @@ TEST_F(Stamp, NearEdgesClipAndKeepTheTileAligned)
     EXPECT_EQ(levelVoxel(0, 0, 0), 2);
 }
 
+TEST_F(Stamp, AVoxelHalfOutsideKeepsItsInsideHalf)
+{
+    TestTile t(2, 1, 1, 0, 0, 0, {4, 5});
+    stampTile(t.tile(), LEVEL_W - 1, 10);
+    EXPECT_EQ(levelVoxel(LEVEL_W - 1, 10, 0), 4);
+    EXPECT_EQ(levelVoxel(LEVEL_W - 1, 11, 1), 4);
+    EXPECT_EQ(levelVoxel(0, 11, 0), 0);
+    EXPECT_EQ(levelVoxel(0, 10, 0), 0);
+}
+
+// A generation run collects its stamps and writes them layer by layer at the
+// end; overlapping tiles, carves and transparency must come out as if each
+// stamp had been written at once.
+TEST_F(Stamp, ABatchGivesTheSameVoxelsAsStampingAtOnce)
+{
+    std::vector<uint8_t> wide(9 * 2 * 3), carver(3 * 3 * 2);
+    for (size_t i = 0; i < wide.size(); i++) wide[i] = (uint8_t)(1 + i % 5);
+    for (size_t i = 0; i < carver.size(); i++) carver[i] = i % 3 == 0 ? 0 : i % 3 == 1 ? 0x40 : 0x99;
+    TestTile a(9, 2, 3, -1, 0, 7, wide), b(3, 3, 2, 3, -2, 8, carver), c(1, 1, 1, 0, 0, 19, {0x21});
+    auto stampAll = [&] {
+        stampTile(a.tile(), 100, 40);
+        stampTile(b.tile(), 100, 40);
+        stampTile(c.tile(), 101, 41);
+        stampTile(a.tile(), LEVEL_W - 9, 0);
+    };
+    stampAll();
+    uint64_t atOnce = volumeHash();
+    memset(levelVolume, 0, sizeof(levelVolume));
+    levelVoxel(5, 5, 5) = 77;  // the batch clears the volume first
+    beginStampBatch();
+    stampAll();
+    EXPECT_EQ(levelVoxel(100, 40, 8), 0) << "a batch writes nothing before its end";
+    endStampBatch();
+    EXPECT_EQ(volumeHash(), atOnce);
+    EXPECT_NE(levelVoxel(101, 41, 19), 0);
+}
+
 TEST(StampGroup, DrawsOncePerPointOnlyWhenTheGroupHasAChoice)
 {
     TestTile a(1, 1, 1, 0, 0, 0, {1}), b(1, 1, 1, 0, 0, 0, {2});
