@@ -77,6 +77,8 @@ void BM_GenerateLevel(benchmark::State& state)
         quiet.off();
         state.ResumeTiming();
     }
+    releaseEnemiesAndBarrels();
+    releaseBonuses();
     state.SetBytesProcessed(state.iterations() * (int64_t)sizeof(levelVolume));
 }
 BENCHMARK(BM_GenerateLevel)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);

@@ -153,7 +153,9 @@ struct Candidate {
 ReachResult searchExit(ReachSpot start, ReachSpot goal, std::vector<ReachSpot>* spots)
 {
     ReachResult result;
-    ProbeWalker walker(theHero->params);
+    // A world object like any other: it joins the object lists when made and
+    // leaves them through release and the flush.
+    ProbeWalker& walker = *new ProbeWalker(theHero->params);
     // Out of the way: the hero is an obstacle to every other walker.
     Vec4 heroAt = theHero->pos;
     theHero->pos = Vec4::point(-10000, -10000, 8);
@@ -187,6 +189,8 @@ ReachResult searchExit(ReachSpot start, ReachSpot goal, std::vector<ReachSpot>* 
     }
 
     theHero->pos = heroAt;
+    walker.release();
+    flushKilled();
     return result;
 }
 

@@ -214,5 +214,7 @@ int main(int argc, char** argv)
         fflush(stdout);
         allGood = allGood && !t.failures && !t.unreachable;
     }
+    destroyWorldObjects();
+    freeLevelTiles();
     return allGood ? 0 : 1;
 }

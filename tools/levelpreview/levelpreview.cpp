@@ -252,5 +252,7 @@ int main(int argc, char** argv)
         return 1;
     }
     logPrint("wrote level %d, seed %llu to '%s' (%d x %d)", o.level, o.seed, o.out, p.w * o.scale, p.h * o.scale);
+    destroyWorldObjects();
+    freeLevelTiles();
     return 0;
 }
