@@ -93,7 +93,11 @@ private:
 void load_shader_compiler()
 {
     std::string path = dataPath(SHADER_COMPILER_LIBRARY);
-    compilerLibrary = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // The compiler counts only while its file is in the program directory: a
+    // library that could not be unloaded would otherwise be handed back by
+    // name after its file is gone.
+    struct stat st;
+    compilerLibrary = stat(path.c_str(), &st) == 0 ? dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL) : nullptr;
     if (compilerLibrary) {
         compileFn = (pD3DCompile)dlsym(compilerLibrary, "D3DCompile");
         disassembleFn = (pD3DDisassemble)dlsym(compilerLibrary, "D3DDisassemble");
