@@ -23,12 +23,12 @@ print(w, h, len({raw[k:k + 4] for k in range(1, len(raw) - 4, 401)}))
 PY
 }
 
-expect_picture() {  # FILE
-  local info
+expect_picture() {  # FILE [WIDTH HEIGHT]
+  local info want_w="${2:-1280}" want_h="${3:-720}"
   info=$(png_check "$1") || { fail "$1 is not a readable PNG"; return; }
   set -- $info
-  [ "$2" -eq 720 ] || fail "picture height $2, expected 720"
-  [ "$1" -eq 1280 ] || fail "picture width $1, expected 1280"
+  [ "$2" -eq "$want_h" ] || fail "picture height $2, expected $want_h"
+  [ "$1" -eq "$want_w" ] || fail "picture width $1, expected $want_w"
   [ "$3" -ge 50 ] || fail "only $3 distinct colours: not a level picture"
 }
 
@@ -48,12 +48,32 @@ expect_picture fast.png
 cmp -s "$WORK/level.png" "$WORK/fast.png" && fail "fast voxels drew the same picture"
 rm -f "$XDG_CONFIG_HOME/Quillon Games/SKYWARD/settings"
 
-# Ctrl+F1 finishes the level: the ride starts and the shaft is drawn.
+# Ctrl+F1 # Walking right into the robots of seed 2 costs the hero its hearts: the
+# game-over screen shows over the level.
+printf '1 keydown D\n' >"$WORK/die.txt"
+run_game gameover --headless --seed 2 --fixed-step --steps 150 -360 --input "$WORK/die.txt" \
+  --shot "$WORK/gameover.png" --dump-state "$WORK/gameover.json"
+expect_rc 0
+[ "$(json_get gameover.json "j['mode']")" = "GameOverMode" ] || fail "the hero did not die"
+[ "$(json_get gameover.json "j['sound_events']['game_over']")" = "1" ] || fail "no game_over event"
+expect_picture gameover.png 640 360
+
+finishes the level: the ride starts and the shaft is drawn.
 printf '3 keydown CTRL\n3 keydown F1\n4 keyup F1\n4 keyup CTRL\n' >"$WORK/elevator.txt"
 run_game elevator --headless --seed 7 --fixed-step --steps 12 -720 --input "$WORK/elevator.txt" \
   --shot "$WORK/elevator.png" --dump-state "$WORK/elevator.json"
 expect_rc 0
 [ "$(json_get elevator.json "j['mode']")" = "ElevatorGameMode" ] || fail "not riding the elevator"
 expect_picture elevator.png
+
+# Walking right into the robots of seed 2 costs the hero its hearts: the
+# game-over screen shows over the level.
+printf '1 keydown D\n' >"$WORK/die.txt"
+run_game gameover --headless --seed 2 --fixed-step --steps 150 -360 --input "$WORK/die.txt" \
+  --shot "$WORK/gameover.png" --dump-state "$WORK/gameover.json"
+expect_rc 0
+[ "$(json_get gameover.json "j['mode']")" = "GameOverMode" ] || fail "the hero did not die"
+[ "$(json_get gameover.json "j['sound_events']['game_over']")" = "1" ] || fail "no game_over event"
+expect_picture gameover.png 640 360
 
 finish
