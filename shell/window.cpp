@@ -175,7 +175,9 @@ void createMainWindow()
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
 
     bool fs = isFullscreen();
-    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI;
+    // Window units and back-buffer pixels stay the same size: mouse positions
+    // are used as back-buffer pixels.
+    Uint32 flags = SDL_WINDOW_OPENGL;
     int w = launchOptions.requestedWidth, h = launchOptions.requestedHeight;
     int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
     SDL_Rect work;
@@ -211,7 +213,8 @@ void createMainWindow()
     ip.backBufferSize = backBufferSize;
     setInputPlatform(ip);
     syncToggleKeys();
-    windowActive = headless || (SDL_GetWindowFlags(mainWindow) & SDL_WINDOW_INPUT_FOCUS) != 0 || !fs;
+    // Focus may also arrive later, as a focus event.
+    windowActive = headless || (SDL_GetWindowFlags(mainWindow) & SDL_WINDOW_INPUT_FOCUS) != 0;
     if (headless) setMouseOverWindow(true);
 }
 
