@@ -8,7 +8,7 @@ packages=(
   libsdl2-dev libepoxy-dev zlib1g-dev libpng-dev libstb-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
-  libgl1-mesa-dri libegl-mesa0 mesa-utils
+  libgl1-mesa-dri libegl-mesa0 mesa-utils xvfb xauth
   python3
 )
 
