@@ -317,6 +317,13 @@ void read_tga(InputStream& in, int* w, int* h, DynArray<uint32_t>& pixels)
     long skip = hdr[0];
     if (hdr[1]) skip += (long)(hdr[5] | (hdr[6] << 8)) * ((hdr[7] + 7) / 8);
     if (skip) in.seekCur(skip);
+    // A damaged header may claim far more pixels than the file holds: check
+    // before making room for them.
+    long start = in.tell();
+    in.seekEnd(0);
+    long available = in.tell() - start;
+    in.seek(start);
+    if (available < (long)tw * th * 4) throw InputStream::Exception("error reading file", (int)start);
     *w = tw;
     *h = th;
     pixels.setNum(tw * th);

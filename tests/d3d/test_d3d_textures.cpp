@@ -401,6 +401,10 @@ TEST(Tga, OtherFormatsAreRefused)
     std::string cut = tga(2, 32, 4, 4);
     cut.resize(cut.size() - 1);
     EXPECT_NE(tgaError(cut, dir), "");
+    // A header claiming the largest size over a few bytes of pixels.
+    std::string huge = tga(2, 32, 1, 1);
+    huge[12] = huge[13] = huge[14] = huge[15] = (char)0xFF;
+    EXPECT_EQ(tgaError(huge, dir), "error reading file");
 }
 
 TEST_F(TextureTest, LoadTgaResolvesFromTheProgramDirectory)
