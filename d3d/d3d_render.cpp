@@ -231,7 +231,9 @@ bool check_device()
 
 bool render_frame(float alpha)
 {
-    if (!d3d || !scene_rt) return false;
+    // Both scene surfaces or none: a reset that remade only the render target
+    // is not drawn into until check_device has tried again.
+    if (!d3d || !scene_rt || !scene_z) return false;
     IDirect3DQuery9* q = frame_queries[frame_query_index];
     if (q) {
         HRESULT hr = q->GetData(nullptr, 0, D3DGETDATA_FLUSH);

@@ -165,13 +165,17 @@ TEST_F(DeviceTest, FailedResetIsReportedAndRetriedWithTheSameHandles)
 
 TEST_F(DeviceTest, SceneSurfacesNotRecreatedAreRetried)
 {
-    d3d9FailNext(D3DFault::CreateRenderTarget, 1);
-    LogCapture log;
-    EXPECT_FALSE(resize_d3d(400, 300, false, false));
-    EXPECT_TRUE(contains(log.stop(), "failed to recreate scene RT"));
-    EXPECT_FALSE(render_frame(0));
-    EXPECT_TRUE(check_device());
-    EXPECT_TRUE(render_frame(0));
+    // Either surface missing: no frame is drawn until the retry remade both.
+    int w = 400;
+    for (D3DFault fault : {D3DFault::CreateRenderTarget, D3DFault::CreateDepthStencil}) {
+        d3d9FailNext(fault, 1);
+        LogCapture log;
+        EXPECT_FALSE(resize_d3d(w++, 300, false, false));
+        EXPECT_TRUE(contains(log.stop(), "failed to recreate scene RT"));
+        EXPECT_FALSE(render_frame(0));
+        EXPECT_TRUE(check_device());
+        EXPECT_TRUE(render_frame(0));
+    }
 }
 
 TEST_F(DeviceTest, LostDeviceSkipsFramesUntilItCanBeReset)
