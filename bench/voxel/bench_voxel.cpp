@@ -45,7 +45,7 @@ void BM_BuildLevelChunk(benchmark::State& state)
     }
     state.counters["cubes/chunk"] = benchmark::Counter((double)cubes / (double)state.iterations());
     state.counters["voxels"] =
-        benchmark::Counter((double)state.iterations() * 16 * 16 * LEVEL_D, benchmark::Counter::kIsRate);
+        benchmark::Counter((double)state.iterations() * 16 * 16 * (double)LEVEL_D, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_BuildLevelChunk);
 
