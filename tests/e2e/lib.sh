@@ -9,6 +9,11 @@ export SDL_VIDEODRIVER=offscreen
 export SDL_AUDIODRIVER=dummy
 failures=0
 
+# A line of a script that is not a command (a typo, a pasted fragment) fails
+# the script instead of passing unnoticed; the game's own exit codes are
+# checked by expect_rc.
+trap 'if [ $? -eq 127 ]; then fail "a script line is not a command (line $LINENO)"; fi' ERR
+
 # run_game OUTPUT_PREFIX ARGS...: stdout to PREFIX.out, stderr to PREFIX.err, exit code to $rc
 run_game() {
   local prefix="$1"
