@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,7 +19,18 @@ namespace {
 
 const uint32_t WATCH_MASK = IN_CREATE | IN_DELETE | IN_MODIFY | IN_MOVED_FROM | IN_MOVED_TO | IN_ONLYDIR;
 
-void addTree(DirWatch* w, const std::string& rel)
+bool isFolder(const std::string& full, unsigned char type)
+{
+    // Some file systems do not report the entry type.
+    if (type != DT_UNKNOWN) return type == DT_DIR;
+    struct stat st;
+    return lstat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Watches the folder rel and every folder below it. A folder that appears
+// while the game runs may already hold entries made before its watch was in
+// place: those are reported as added into found (when given).
+void addTree(DirWatch* w, const std::string& rel, std::vector<DirChange>* found)
 {
     std::string full = w->root + (rel.empty() ? "" : "/" + rel);
     int wd = inotify_add_watch(w->fd, full.c_str(), WATCH_MASK);
@@ -28,7 +40,9 @@ void addTree(DirWatch* w, const std::string& rel)
     if (!d) return;
     while (dirent* e = readdir(d)) {
         if (!strcmp(e->d_name, ".") || !strcmp(e->d_name, "..")) continue;
-        if (e->d_type == DT_DIR) addTree(w, rel.empty() ? e->d_name : rel + "/" + e->d_name);
+        std::string child = rel.empty() ? e->d_name : rel + "/" + e->d_name;
+        if (found) found->push_back({DIR_ADDED, child});
+        if (isFolder(full + "/" + e->d_name, e->d_type)) addTree(w, child, found);
     }
     closedir(d);
 }
@@ -44,7 +58,7 @@ DirWatch* dirWatchOpen(const char* root)
     w->fd = fd;
     w->root = root;
     while (w->root.size() > 1 && w->root.back() == '/') w->root.pop_back();
-    addTree(w, "");
+    addTree(w, "", nullptr);
     if (w->folders.empty()) {
         dirWatchClose(w);
         return nullptr;
@@ -77,8 +91,8 @@ std::vector<DirChange> dirWatchPoll(DirWatch* w)
                 action = DIR_RENAMED_NEW;
             else
                 action = DIR_MODIFIED;
-            if ((ev->mask & IN_ISDIR) && (ev->mask & (IN_CREATE | IN_MOVED_TO))) addTree(w, name);
             out.push_back({action, name});
+            if ((ev->mask & IN_ISDIR) && (ev->mask & (IN_CREATE | IN_MOVED_TO))) addTree(w, name, &out);
         }
     }
     return out;

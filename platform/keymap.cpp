@@ -27,15 +27,17 @@ int virtualKeyFromSdl(int key, int scancode)
         case SDLK_SPACE:
             return VK_SPACE;
         case SDLK_LSHIFT:
-            return VK_SHIFT;
+            return VK_LSHIFT;
         case SDLK_RSHIFT:
-            return VK_SHIFT;
+            return VK_RSHIFT;
         case SDLK_LCTRL:
+            return VK_LCONTROL;
         case SDLK_RCTRL:
-            return VK_CONTROL;
+            return VK_RCONTROL;
         case SDLK_LALT:
+            return VK_LMENU;
         case SDLK_RALT:
-            return VK_MENU;
+            return VK_RMENU;
         case SDLK_PAUSE:
             return VK_PAUSE;
         case SDLK_CAPSLOCK:
@@ -111,6 +113,22 @@ int virtualKeyFromSdl(int key, int scancode)
     return 0;
 }
 
+int genericVirtualKey(int vk)
+{
+    switch (vk) {
+        case VK_LSHIFT:
+        case VK_RSHIFT:
+            return VK_SHIFT;
+        case VK_LCONTROL:
+        case VK_RCONTROL:
+            return VK_CONTROL;
+        case VK_LMENU:
+        case VK_RMENU:
+            return VK_MENU;
+    }
+    return vk;
+}
+
 int translateKeyToChar(int vk, const uint8_t* ks)
 {
     bool shift = (ks[VK_SHIFT] & 0x80) != 0;
@@ -166,6 +184,9 @@ int virtualKeyFromName(const char* name)
         {"TAB", VK_TAB},       {"BACK", VK_BACK},       {"BACKSPACE", VK_BACK},    {"DELETE", VK_DELETE},
         {"INSERT", VK_INSERT}, {"HOME", VK_HOME},       {"END", VK_END},           {"PRIOR", VK_PRIOR},
         {"NEXT", VK_NEXT},     {"CAPITAL", VK_CAPITAL}, {"PAUSE", VK_PAUSE},
+        {"LSHIFT", VK_LSHIFT}, {"RSHIFT", VK_RSHIFT},   {"LCONTROL", VK_LCONTROL}, {"RCONTROL", VK_RCONTROL},
+        {"LCTRL", VK_LCONTROL}, {"RCTRL", VK_RCONTROL}, {"LALT", VK_LMENU},        {"RALT", VK_RMENU},
+        {"LMENU", VK_LMENU},   {"RMENU", VK_RMENU},
     };
     for (const Named& k : names)
         if (!strcmp(k.name, up)) return k.vk;

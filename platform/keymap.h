@@ -5,7 +5,11 @@
 #include <cstdint>
 
 // The virtual-key code of an SDL key (keycode and scancode), or 0 if none.
+// Shift, Ctrl and Alt come with their side (VK_LSHIFT, VK_RCONTROL, ...).
 int virtualKeyFromSdl(int sdlKeycode, int sdlScancode);
+// The side-less code of a sided modifier (VK_LSHIFT -> VK_SHIFT); any other
+// code unchanged. Key events carry the side-less code, as the desktop's do.
+int genericVirtualKey(int vk);
 // The character a key produces with the given keyboard state (256 entries,
 // 0x80 down, 0x01 toggled), or 0 when it produces none.
 int translateKeyToChar(int vk, const uint8_t* keyState);

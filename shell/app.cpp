@@ -55,6 +55,14 @@ void handleHotkeys()
 
 // Screen pixels to world: the inverse of the view-projection of the camera of
 // the last frame drawn (snapped to whole screen pixels).
+// An error the run cannot hide: on standard error as well as in the log.
+void reportOutputError(const char* what, const char* path)
+{
+    fprintf(stderr, "ERROR: can't %s '%s'\n", what, path);
+    fflush(stderr);
+    logPrint("ERROR: can't %s '%s'", what, path);
+}
+
 void updateScreenToWorld() { screenToWorld = inverse(viewProjectionFor(cameraCentre)); }
 
 class GameLoopHost final : public FrameLoopHost {
@@ -222,11 +230,19 @@ int runGame(int argc, char** argv)
     else
         runFrameLoop(frameClock, host);
 
-    if (!automation.shotFile.empty() && !saveScreenshot(automation.shotFile.c_str()))
-        logPrint("can't save the last frame to '%s'", automation.shotFile.c_str());
-    if (!automation.dumpStateFile.empty())
-        writeStateDump(automation.dumpStateFile.c_str(), currentGameMode ? currentGameMode->name() : nullptr, stepCount,
-                       random64.state);
+    // The output files a test or bug report asked for; a file that could not
+    // be written fails the run (after the normal shutdown).
+    bool outputsWritten = true;
+    if (!automation.shotFile.empty() && !saveScreenshot(automation.shotFile.c_str())) {
+        reportOutputError("save the last frame to", automation.shotFile.c_str());
+        outputsWritten = false;
+    }
+    if (!automation.dumpStateFile.empty() &&
+        !writeStateDump(automation.dumpStateFile.c_str(), currentGameMode ? currentGameMode->name() : nullptr,
+                        stepCount, random64.state)) {
+        reportOutputError("write the state dump to", automation.dumpStateFile.c_str());
+        outputsWritten = false;
+    }
     shutdownAll();
-    return 0;
+    return outputsWritten ? 0 : 1;
 }

@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
+
+#include <sys/stat.h>
 
 #include "platform/keymap.h"
 #include "shell/input.h"
@@ -16,23 +20,103 @@ AutomationOptions automation;
 
 namespace {
 
-bool parseInt(const char* s, int64_t* out)
+// Scripted pointer positions beyond this are typing errors, not positions
+// (the input queue clamps to the window anyway).
+constexpr float MAX_SCRIPT_COORDINATE = 1e6f;
+constexpr int64_t MAX_SCRIPT_NOTCHES = 1000000;
+
+// Plain decimal digits only: a leading zero is not octal and "0x" is not hex,
+// so "--steps 010" means ten. No sign, no spaces.
+bool parseUnsignedDecimal(const char* s, uint64_t* out)
 {
     if (!s || !*s) return false;
-    errno = 0;
-    char* end = nullptr;
-    long long v = strtoll(s, &end, 0);
-    if (errno || *end) return false;
+    uint64_t v = 0;
+    for (; *s; s++) {
+        if (*s < '0' || *s > '9') return false;
+        uint64_t d = (uint64_t)(*s - '0');
+        if (v > (UINT64_MAX - d) / 10) return false;
+        v = v * 10 + d;
+    }
     *out = v;
     return true;
 }
 
+bool parseDecimal(const char* s, int64_t lo, int64_t hi, int64_t* out)
+{
+    if (!s) return false;
+    bool negative = *s == '-';
+    uint64_t v;
+    if (!parseUnsignedDecimal(negative ? s + 1 : s, &v) || v > (uint64_t)INT64_MAX) return false;
+    int64_t n = negative ? -(int64_t)v : (int64_t)v;
+    if (n < lo || n > hi) return false;
+    *out = n;
+    return true;
+}
+
+// A seed is 0 .. 2^64-1 in decimal, or hexadecimal with an explicit "0x".
+bool parseSeed(const char* s, uint64_t* out)
+{
+    if (s[0] != '0' || (s[1] != 'x' && s[1] != 'X')) return parseUnsignedDecimal(s, out);
+    s += 2;
+    size_t n = strlen(s);
+    if (n < 1 || n > 16) return false;
+    uint64_t v = 0;
+    for (; *s; s++) {
+        if (!isxdigit((unsigned char)*s)) return false;
+        v = v * 16 + (uint64_t)(isdigit((unsigned char)*s) ? *s - '0' : (tolower((unsigned char)*s) - 'a' + 10));
+    }
+    *out = v;
+    return true;
+}
+
+// A finite decimal number ("12", "-3.5", "1e2"); no hex, "nan" or "inf".
 bool parseFloat(const std::string& s, float* out)
 {
-    if (s.empty()) return false;
-    char* end = nullptr;
-    *out = strtof(s.c_str(), &end);
-    return *end == 0;
+    const char* p = s.c_str();
+    if (*p == '-' || *p == '+') p++;
+    bool digits = false;
+    while (*p >= '0' && *p <= '9') p++, digits = true;
+    if (*p == '.') {
+        p++;
+        while (*p >= '0' && *p <= '9') p++, digits = true;
+    }
+    if (!digits) return false;
+    if (*p == 'e' || *p == 'E') {
+        p++;
+        if (*p == '-' || *p == '+') p++;
+        if (*p < '0' || *p > '9') return false;
+        while (*p >= '0' && *p <= '9') p++;
+    }
+    if (*p) return false;
+    errno = 0;
+    float v = strtof(s.c_str(), nullptr);
+    if (errno == ERANGE || !std::isfinite(v) || std::fabs(v) > MAX_SCRIPT_COORDINATE) return false;
+    *out = v;
+    return true;
+}
+
+// Reads a whole script file; a folder or unreadable file is an error, not an
+// empty script.
+bool readInputScript(const std::string& path, std::string* text, std::string* error)
+{
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) {
+        *error = "can't open input script '" + path + "': " + strerror(errno);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        *error = "input script '" + path + "' is not a file";
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    if (in.is_open()) ss << in.rdbuf();
+    if (!in.is_open() || in.bad()) {
+        *error = "can't read input script '" + path + "'";
+        return false;
+    }
+    *text = ss.str();
+    return true;
 }
 
 int buttonFromName(const std::string& n)
@@ -54,22 +138,18 @@ AutomationOptions parseAutomationOptions(int argc, const char* const* argv)
     };
     for (int i = 1; i < argc; i++) {
         const char* a = argv[i];
-        int64_t n;
         if (!strcmp(a, "--headless")) {
             o.headless = true;
         } else if (!strcmp(a, "--fixed-step")) {
             o.fixedStep = true;
         } else if (!strcmp(a, "--seed")) {
             const char* v = value(i, a);
-            char* end = nullptr;
-            errno = 0;
-            unsigned long long s = strtoull(v, &end, 0);
-            if (errno || !*v || *end) fatalError("command line: bad number '%s' for --seed", v);
+            if (!parseSeed(v, &o.seed)) fatalError("command line: bad number '%s' for --seed", v);
             o.hasSeed = true;
-            o.seed = s;
         } else if (!strcmp(a, "--steps")) {
             const char* v = value(i, a);
-            if (!parseInt(v, &n) || n < 0) fatalError("command line: bad number '%s' for --steps", v);
+            int64_t n;
+            if (!parseDecimal(v, 0, INT64_MAX, &n)) fatalError("command line: bad number '%s' for --steps", v);
             o.maxSteps = n;
         } else if (!strcmp(a, "--input")) {
             o.inputFile = value(i, a);
@@ -80,14 +160,19 @@ AutomationOptions parseAutomationOptions(int argc, const char* const* argv)
         }
     }
     if (!o.inputFile.empty()) {
-        std::ifstream in(o.inputFile);
-        if (!in) fatalError("can't open input script '%s'", o.inputFile.c_str());
-        std::stringstream ss;
-        ss << in.rdbuf();
-        std::string error;
-        if (!parseInputScript(ss.str(), o.inputFile, &o.script, &error)) fatalError("%s", error.c_str());
+        std::string text, error;
+        if (!readInputScript(o.inputFile, &text, &error)) fatalError("%s", error.c_str());
+        if (!parseInputScript(text, o.inputFile, &o.script, &error)) fatalError("%s", error.c_str());
     }
     return o;
+}
+
+bool automationSwitchTakesValue(const char* arg)
+{
+    static const char* const withValue[] = {"--seed", "--steps", "--input", "--dump-state", "--shot"};
+    for (const char* s : withValue)
+        if (arg && !strcmp(arg, s)) return true;
+    return false;
 }
 
 bool parseInputScript(const std::string& text, const std::string& fileName, std::vector<ScriptedEvent>* out,
@@ -112,7 +197,7 @@ bool parseInputScript(const std::string& text, const std::string& fileName, std:
         if (w.empty()) continue;
         ScriptedEvent ev{};
         int64_t step;
-        if (!parseInt(w[0].c_str(), &step) || step < 0) return fail("bad step number");
+        if (!parseDecimal(w[0].c_str(), 0, INT64_MAX, &step)) return fail("bad step number");
         ev.step = step;
         if (w.size() < 2) return fail("missing event");
         const std::string& kind = w[1];
@@ -134,7 +219,8 @@ bool parseInputScript(const std::string& text, const std::string& fileName, std:
             if (!ev.code) return fail("unknown button '" + w[2] + "'");
         } else if (kind == "wheel") {
             int64_t n;
-            if (w.size() != 3 || !parseInt(w[2].c_str(), &n)) return fail("expected a notch count");
+            if (w.size() != 3 || !parseDecimal(w[2].c_str(), -MAX_SCRIPT_NOTCHES, MAX_SCRIPT_NOTCHES, &n))
+                return fail("expected a notch count");
             ev.kind = IEV_MOUSE_WHEEL;
             ev.wheel = (int)n;
         } else {

@@ -1,7 +1,7 @@
 // automation.h -- the double-dash switches for tests and bug reports.
 //
 //   --headless          offscreen video, dummy audio, no window or message box
-//   --seed N            seed the random source with N instead of the counter
+//   --seed N            seed the random source with N (decimal, or 0x hex)
 //   --fixed-step        every loop pass runs one step, then one render
 //   --steps N           quit through the normal path after N steps
 //   --input FILE        scripted input, "STEP EVENT ARGS" per line
@@ -38,8 +38,11 @@ struct AutomationOptions {
 extern AutomationOptions automation;
 
 // Reads the switches; a switch missing its value or with a bad number is a
-// fatal error naming it.
+// fatal error naming it. Numbers are decimal; a seed may also be "0x" hex.
 AutomationOptions parseAutomationOptions(int argc, const char* const* argv);
+// Whether a double-dash switch takes the next argument as its value (so the
+// display-switch parser does not read "--shot -win" as "-win").
+bool automationSwitchTakesValue(const char* arg);
 // Parses an input script; on a malformed line returns false with
 // "FILE:LINE: reason" in error.
 bool parseInputScript(const std::string& text, const std::string& fileName, std::vector<ScriptedEvent>* out,

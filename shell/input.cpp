@@ -34,10 +34,11 @@ int currentModifiers()
     return m;
 }
 
+// NaN clamps to 0 too: positions are later converted to whole pixels.
 float clampTo(float v, int size)
 {
     if (v > (float)(size - 1)) v = (float)(size - 1);
-    if (v < 0) v = 0;
+    if (!(v >= 0)) v = 0;
     return v;
 }
 
@@ -54,6 +55,16 @@ void initInput(float mouseX, float mouseY)
 void setKeyLive(int code, bool down)
 {
     if (code <= 0 || code > 255) return;
+    // Shift, Ctrl and Alt are tracked per side; the side-less code is held
+    // while either side is (a side-less event stands for the left key).
+    int generic = genericVirtualKey(code);
+    if (generic != code || code == VK_SHIFT || code == VK_CONTROL || code == VK_MENU) {
+        int left = generic == VK_SHIFT ? VK_LSHIFT : generic == VK_CONTROL ? VK_LCONTROL : VK_LMENU;
+        int side = code == generic ? left : code;
+        liveKeys[side] = down ? 0x80 : 0;
+        liveKeys[generic] = (uint8_t)((liveKeys[left] | liveKeys[left + 1]) & 0x80);
+        return;
+    }
     bool wasDown = (liveKeys[code] & 0x80) != 0;
     if (down && !wasDown && (code == VK_CAPITAL || code == VK_NUMLOCK || code == VK_SCROLL)) liveKeys[code] ^= 0x01;
     liveKeys[code] = (uint8_t)((liveKeys[code] & 0x01) | (down ? 0x80 : 0));

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "shell/automation.h"
 #include "shell/settings.h"
 
 LaunchOptions launchOptions;
@@ -20,6 +21,10 @@ LaunchOptions parseLaunchOptions(bool hasFlags, uint32_t flags, int argc, const 
     for (int i = 1; i < argc; i++) {
         const char* a = argv[i];
         if (!a) continue;
+        if (automationSwitchTakesValue(a)) {
+            i++;
+            continue;
+        }
         if (!strcmp(a, "-720")) {
             o.requestedWidth = 1280;
             o.requestedHeight = 720;

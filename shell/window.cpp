@@ -2,6 +2,10 @@
 
 #include <SDL.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
 #include "platform/keymap.h"
 #include "shell/input.h"
 #include "shell/inputQueue.h"
@@ -163,7 +167,21 @@ bool registerWindowClass()
     if (headless) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
     // Clicking into an inactive window also counts as a click in the game.
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    bool up = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (headless) return up;
+    // Without a desktop the video layer falls back to drivers that show
+    // nothing, and the game would run unseen until killed. A driver asked for
+    // by name in the environment is the user's choice and stays.
+    const char* driver = up ? SDL_GetCurrentVideoDriver() : nullptr;
+    const char* asked = getenv("SDL_VIDEODRIVER");
+    bool invisible = driver && (!strcmp(driver, "offscreen") || !strcmp(driver, "dummy"));
+    if ((!up || invisible) && !(asked && *asked && up)) {
+        fprintf(stderr, "No display found: run the game with --headless to use it without one "
+                        "(see the README).\n");
+        if (up) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    return up;
 }
 
 void createMainWindow()
@@ -304,13 +322,13 @@ void windowKeyDown(int vk, bool repeat)
         return;
     }
     setKeyLive(vk, true);
-    queueInputEvent(IEV_KEY_DOWN, vk, repeat, 0, 0, 0);
+    queueInputEvent(IEV_KEY_DOWN, genericVirtualKey(vk), repeat, 0, 0, 0);
 }
 
 void windowKeyUp(int vk)
 {
     setKeyLive(vk, false);
-    queueInputEvent(IEV_KEY_UP, vk, false, 0, 0, 0);
+    queueInputEvent(IEV_KEY_UP, genericVirtualKey(vk), false, 0, 0, 0);
 }
 
 void windowMouseMove(float x, float y) { queueInputEvent(IEV_MOUSE_MOVE, 0, false, x, y, 0); }

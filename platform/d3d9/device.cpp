@@ -2,6 +2,7 @@
 // targets, clears and render states over an OpenGL 3.3 core context.
 #include <SDL.h>
 
+#include <cstdio>
 #include <cstring>
 #include <algorithm>
 #include <utility>
@@ -105,12 +106,55 @@ private:
 
 // --- Creation and destruction -------------------------------------------
 
+namespace {
+
+// Says why no device could be made: what was asked for, and what the driver
+// offers when asked for any context at all, so a player knows what is missing.
+void logContextFailure(SDL_Window* window, const char* why)
+{
+    logPrint("graphics: asked for an OpenGL 3.3 core context: %s", why);
+    int major = 0, minor = 0, profile = 0;
+    SDL_GL_GetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, &major);
+    SDL_GL_GetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, &minor);
+    SDL_GL_GetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, &profile);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, 0);
+    SDL_GLContext probe = SDL_GL_CreateContext(window);
+    if (probe) {
+        const char* version = (const char*)glGetString(GL_VERSION);
+        const char* renderer = (const char*)glGetString(GL_RENDERER);
+        logPrint("graphics: the driver offers OpenGL %s (%s)", version ? version : "?", renderer ? renderer : "?");
+        SDL_GL_DeleteContext(probe);
+    } else {
+        logPrint("graphics: the driver offers no OpenGL context: %s", SDL_GetError());
+    }
+    // A second attempt (software vertex processing) asks for the same again.
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, major);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, minor);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, profile);
+}
+
+}  // namespace
+
 HRESULT Device::create(SDL_Window* win, D3DPRESENT_PARAMETERS* params)
 {
     window = win;
     context = SDL_GL_CreateContext(window);
-    if (!context) return D3DERR_NOTAVAILABLE;
-    if (SDL_GL_MakeCurrent(window, (SDL_GLContext)context) != 0 || epoxy_gl_version() < 33) return D3DERR_NOTAVAILABLE;
+    if (!context) {
+        logContextFailure(window, SDL_GetError());
+        return D3DERR_NOTAVAILABLE;
+    }
+    if (SDL_GL_MakeCurrent(window, (SDL_GLContext)context) != 0) {
+        logContextFailure(window, SDL_GetError());
+        return D3DERR_NOTAVAILABLE;
+    }
+    if (epoxy_gl_version() < 33) {
+        char why[64];
+        snprintf(why, sizeof(why), "got version %d.%d", epoxy_gl_version() / 10, epoxy_gl_version() % 10);
+        logContextFailure(window, why);
+        return D3DERR_NOTAVAILABLE;
+    }
     liveDevice = this;
     faults.onLost = onDeviceLost;
 

@@ -15,6 +15,11 @@ expect_line run.out "^closed all systems$"
 run_game run2 --headless -360 --fixed-step --steps 100 --seed 7 --dump-state "$WORK/s2.json"
 [ "$(json_get s.json "j['random_state']")" = "$(json_get s2.json "j['random_state']")" ] || fail "runs with one seed differ"
 
+# Step counts are decimal: a leading zero is not octal.
+run_game octal --headless -360 --fixed-step --steps 010 --dump-state "$WORK/o.json"
+expect_rc 0
+[ "$(json_get o.json "j['steps']")" = "10" ] || fail "--steps 010 did not run 10 steps"
+
 # Zero steps: quits at once, still through the normal path.
 run_game zero --headless -360 --fixed-step --steps 0 --dump-state "$WORK/z.json"
 expect_rc 0

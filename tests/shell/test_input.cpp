@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
+#include "platform/vkeys.h"
 #include "shell/input.h"
 #include "shell/inputQueue.h"
 
@@ -134,4 +138,50 @@ TEST_F(InputFixture, ClearInputDropsQueueAndStepValues)
     ASSERT_EQ(ev.size(), 2u);
     EXPECT_EQ(ev[0].code, 'X');
     EXPECT_EQ(ev[1].code, 'Y');
+}
+
+TEST_F(InputFixture, ModifierSidesAreTrackedApart)
+{
+    // Releasing one Shift while the other is held keeps Shift held.
+    setKeyLive(VK_LSHIFT, true);
+    setKeyLive(VK_RSHIFT, true);
+    setKeyLive(VK_LSHIFT, false);
+    EXPECT_TRUE(keyHeld(VK_SHIFT));
+    EXPECT_TRUE(keyHeld(VK_RSHIFT));
+    EXPECT_FALSE(keyHeld(VK_LSHIFT));
+    setKeyLive(VK_RSHIFT, false);
+    EXPECT_FALSE(keyHeld(VK_SHIFT));
+
+    // Ctrl+F4 stays possible after the other Ctrl was let go.
+    setKeyLive(VK_RCONTROL, true);
+    setKeyLive(VK_LCONTROL, true);
+    setKeyLive(VK_LCONTROL, false);
+    EXPECT_TRUE(keyHeld(VK_CONTROL));
+    EXPECT_EQ(liveKeyboardState()[VK_CONTROL], 0x80);
+    setKeyLive(VK_RCONTROL, false);
+
+    // A side-less key (scripts, tests) stands for the left one.
+    setKeyLive(VK_MENU, true);
+    EXPECT_TRUE(keyHeld(VK_LMENU));
+    setKeyLive(VK_RMENU, true);
+    setKeyLive(VK_MENU, false);
+    EXPECT_TRUE(keyHeld(VK_MENU));
+    setKeyLive(VK_RMENU, false);
+    EXPECT_FALSE(keyHeld(VK_MENU));
+}
+
+TEST_F(InputFixture, NotANumberPositionsClampToZero)
+{
+    float nan = std::numeric_limits<float>::quiet_NaN();
+    queueInputEvent(IEV_MOUSE_MOVE, 0, false, nan, nan, 0);
+    EXPECT_EQ(getMousePosition().x, 0);
+    EXPECT_EQ(getMousePosition().y, 0);
+    queueInputEvent(IEV_MOUSE_DOWN, 1, false, nan, 5, 0);
+    queueInputEvent(IEV_MOUSE_UP, 1, false, nan, nan, 0);
+    EXPECT_EQ(lastWarpX, 0);
+    EXPECT_EQ(lastWarpY, 0);
+    for (const InputEvent& e : drain()) {
+        EXPECT_FALSE(std::isnan(e.x));
+        EXPECT_FALSE(std::isnan(e.y));
+    }
 }

@@ -66,6 +66,18 @@ TEST(LaunchOptions, CaseAndUnknownArgumentsAreIgnored)
     EXPECT_FALSE(o.fastVoxels);
 }
 
+TEST(LaunchOptions, ValuesOfDoubleDashSwitchesAreNotDisplaySwitches)
+{
+    // "--shot -win" names a file called "-win"; only the later "-720" counts.
+    LaunchOptions o = parse(true, FLAG_FULLSCREEN, {"--shot", "-win", "--dump-state", "-aa", "-720"});
+    EXPECT_TRUE(o.wantFullscreen);
+    EXPECT_FALSE(o.antiAliasing);
+    EXPECT_EQ(o.requestedWidth, 1280);
+    // A switch without a value takes nothing with it.
+    o = parse(true, FLAG_FULLSCREEN, {"--headless", "-win"});
+    EXPECT_FALSE(o.wantFullscreen);
+}
+
 TEST(LaunchOptions, ReadsTheStoredFlagsFromTheSettingsStore)
 {
     TempDir dir;

@@ -56,10 +56,53 @@ TEST(InputScript, ParsesEventsInStepOrder)
     EXPECT_EQ(ev[5].kind, IEV_KEY_UP);
 }
 
+TEST(InputScript, NumbersAreDecimalEvenWithLeadingZeros)
+{
+    std::vector<ScriptedEvent> ev;
+    std::string err;
+    ASSERT_TRUE(parseInputScript("010 keydown D\n09 keyup D\n0 mousemove 007.5 -0\n", "in.txt", &ev, &err)) << err;
+    ASSERT_EQ(ev.size(), 3u);
+    EXPECT_EQ(ev[0].step, 0);
+    EXPECT_EQ(ev[0].x, 7.5f);
+    EXPECT_EQ(ev[1].step, 9);
+    EXPECT_EQ(ev[2].step, 10);
+    EXPECT_EQ(ev[2].kind, IEV_KEY_DOWN);
+}
+
+TEST(AutomationOptions, SwitchValuesAreDecimalAndSeedsMayBeHex)
+{
+    const char* steps[] = {"game", "--steps", "010", "--seed", "18446744073709551615"};
+    AutomationOptions o = parseAutomationOptions(5, steps);
+    EXPECT_EQ(o.maxSteps, 10);
+    EXPECT_TRUE(o.hasSeed);
+    EXPECT_EQ(o.seed, 18446744073709551615ull);
+    const char* hex[] = {"game", "--seed", "0x00ff", "--steps", "09"};
+    o = parseAutomationOptions(5, hex);
+    EXPECT_EQ(o.seed, 255u);
+    EXPECT_EQ(o.maxSteps, 9);
+}
+
+TEST(AutomationOptionsDeathTest, BadNumbersAndUnreadableScriptsAreFatal)
+{
+    auto run = [](std::vector<const char*> args) { parseAutomationOptions((int)args.size(), args.data()); };
+    EXPECT_EXIT(run({"game", "--seed", "-1"}), ::testing::ExitedWithCode(100), "bad number '-1' for --seed");
+    EXPECT_EXIT(run({"game", "--seed", "18446744073709551616"}), ::testing::ExitedWithCode(100), "for --seed");
+    EXPECT_EXIT(run({"game", "--seed", "0x"}), ::testing::ExitedWithCode(100), "for --seed");
+    EXPECT_EXIT(run({"game", "--steps", "-3"}), ::testing::ExitedWithCode(100), "for --steps");
+    EXPECT_EXIT(run({"game", "--steps", "0x10"}), ::testing::ExitedWithCode(100), "for --steps");
+    EXPECT_EXIT(run({"game", "--steps", " 5"}), ::testing::ExitedWithCode(100), "for --steps");
+    EXPECT_EXIT(run({"game", "--input", "/"}), ::testing::ExitedWithCode(100), "input script '/' is not a file");
+    EXPECT_EXIT(run({"game", "--input", "/no/such/script"}), ::testing::ExitedWithCode(100),
+                "can't open input script '/no/such/script'");
+}
+
 TEST(InputScript, MalformedLinesNameFileAndLine)
 {
-    const char* bad[] = {"x keydown A",    "1 keydown", "1 keydown NOSUCHKEY", "1 mousemove 1",
-                         "1 mousedown up", "1 fly",     "-1 keyup A",          "1 wheel lots"};
+    const char* bad[] = {"x keydown A",         "1 keydown",           "1 keydown NOSUCHKEY",  "1 mousemove 1",
+                         "1 mousedown up",      "1 fly",               "-1 keyup A",           "1 wheel lots",
+                         "0x10 keyup A",        "+1 keyup A",          "1 mousemove nan nan",  "1 mousemove 5 inf",
+                         "1 mousemove -inf 5",  "1 mousemove 1e39 1",  "1 mousemove 0x10 1",   "1 mousemove 5e6 1",
+                         "1 wheel 99999999999", "99999999999999999999 keyup A"};
     for (const char* line : bad) {
         std::vector<ScriptedEvent> ev;
         std::string err;

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "shell/watcher.h"
 #include "tests/test_util.h"
@@ -36,6 +37,25 @@ TEST(Watcher, LogsAddedChangedAndRemovedFilesBelowTheRoot)
     EXPECT_NE(out.find("file added 'b.txt'\n"), std::string::npos) << out;        // new name of the move
     EXPECT_NE(out.find("file removed 'b.txt'\n"), std::string::npos) << out;
     EXPECT_NE(out.find("file added 'late/c.txt'\n"), std::string::npos) << out;
+}
+
+TEST(Watcher, FilesMadeInsideABrandNewFolderTreeAreSeen)
+{
+    TempDir dir;
+    startWatcher(dir.path.c_str());
+    ::testing::internal::CaptureStdout();
+    // One command makes the folders and the file before the watcher can
+    // add watches for the new folders.
+    std::string cmd = "cd '" + dir.path + "' && mkdir -p deep/a/b && echo q > deep/a/b/c";
+    ASSERT_EQ(system(cmd.c_str()), 0);
+    pollWatcher();
+    writeFileBytes(dir.file("deep/a/b/later.txt"), "x", 1);
+    pollWatcher();
+    stopWatcher();
+    std::string out = ::testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("file added 'deep'\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("file added 'deep/a/b/c'\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("file added 'deep/a/b/later.txt'\n"), std::string::npos) << out;
 }
 
 TEST(Watcher, AnUnwatchableDirectoryOnlyDisablesTheLogging)
