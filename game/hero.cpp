@@ -36,6 +36,7 @@ constexpr float HURT_INVULNERABILITY = 1.0f;
 constexpr float EXIT_STAND_TIME = 0.5f;
 constexpr float BULLET_SPEED = 200.0f;
 constexpr float MUZZLE_DISTANCE = 4.0f;  // from the arm pivot along the aim
+constexpr float FIRE_COOLDOWN_SLACK = 1e-6f;  // seconds of float rounding in the countdown
 constexpr int DEATH_DEBRIS = 200;
 
 }  // namespace
@@ -149,14 +150,20 @@ void Hero::doUpdate(float dt)
     }
 
     hurtTimer = std::fmax(0.0f, hurtTimer - dt);
-    fireCooldown = std::fmax(0.0f, fireCooldown - dt);
+    // The countdown keeps what a sub-step overshoots, so every fire rate keeps
+    // its own average cadence (11 shots a second is not 10 rounded to whole
+    // sub-steps). The slack absorbs float rounding, so 10 shots a second fire
+    // exactly every eighth sub-step.
+    if (fireCooldown > 0) fireCooldown -= dt;
     hurtFlag = 0;
 
-    if (fire && fireCooldown == 0.0f) {
+    if (fire && fireCooldown <= FIRE_COOLDOWN_SLACK) {
         spawnBullet(true, this, HERO_BULLET_COLOUR, pivot + aim * MUZZLE_DISTANCE, aim * BULLET_SPEED);
         playSoundEventAt(SE_HERO_SHOOT, pos);
-        fireCooldown = 1.0f / fireRate;
+        fireCooldown += 1.0f / fireRate;
     }
+    // Time spent not firing is not saved up for a burst.
+    if (fireCooldown < 0) fireCooldown = 0;
 }
 
 void Hero::hit(int)

@@ -122,15 +122,78 @@ TEST_F(HeroTest, HoldingFireShootsAtOnceThenAtTheFireRate)
     EXPECT_EQ(bullets.num, 5);
 }
 
-TEST_F(HeroTest, AFasterFireRateShortensTheCooldown)
+namespace {
+
+// The sub-steps (0 = the first) in which a held button fires, over n sub-steps.
+std::vector<int> shotSubSteps(int n)
+{
+    std::vector<int> at;
+    holdKey(VK_LBUTTON, true);
+    for (int i = 0; i < n; i++) {
+        int before = soundEventCount(SE_HERO_SHOOT);
+        theHero->doUpdate(SUB_STEP);
+        if (soundEventCount(SE_HERO_SHOOT) != before) at.push_back(i);
+    }
+    holdKey(VK_LBUTTON, false);
+    return at;
+}
+
+}  // namespace
+
+TEST_F(HeroTest, TenShotsASecondFireOnEveryEighthSubStep)
 {
     settle();
+    std::vector<int> at = shotSubSteps(160);  // 2 s
+    ASSERT_EQ(at.size(), 20u);
+    for (size_t k = 0; k < at.size(); k++) EXPECT_EQ(at[k], (int)k * 8) << "shot " << k;
+}
+
+TEST_F(HeroTest, EachFireRateKeepsItsOwnAverageCadence)
+{
+    // Whole sub-steps cannot hold 1/11 s, but the overshoot is kept: 22 shots
+    // in 2 s where 10 shots a second give 20, and never two in one sub-step.
+    settle();
+    fireRate = 11.0f;
+    std::vector<int> at = shotSubSteps(160);
+    EXPECT_EQ(at.size(), 22u);
+    for (size_t k = 1; k < at.size(); k++) {
+        EXPECT_GE(at[k] - at[k - 1], 7);
+        EXPECT_LE(at[k] - at[k - 1], 8);
+    }
+    resetSoundEventCounts();
+    theHero->reset();
     fireRate = 20.0f;
-    holdKey(VK_RBUTTON, true);
-    for (int i = 0; i < 40; i++) theHero->doUpdate(SUB_STEP);
-    // Every fourth or fifth sub-step, as the clamped countdown reaches 0.
-    EXPECT_GE(bullets.num, 8);
-    EXPECT_LE(bullets.num, 10);
+    EXPECT_EQ(shotSubSteps(160).size(), 40u);
+    fireRate = 10.0f;
+}
+
+TEST_F(HeroTest, IdleTimeIsNotSavedUpForABurst)
+{
+    settle();
+    std::vector<int> first = shotSubSteps(1);
+    ASSERT_EQ(first.size(), 1u);
+    for (int i = 0; i < 100; i++) theHero->doUpdate(SUB_STEP);  // a long pause
+    std::vector<int> burst = shotSubSteps(16);
+    EXPECT_EQ(burst, (std::vector<int>{0, 8}));
+}
+
+TEST_F(HeroTest, TheBulletLeavesFourUnitsFromTheArmPivotAlongTheAim)
+{
+    settle();
+    aimAt(Vec4::point(theHero->pos.x - 50, theHero->pos.y + 80, 8));
+    theHero->doUpdate(SUB_STEP);  // turns the hero and the arm
+    holdKey(VK_LBUTTON, true);
+    theHero->doUpdate(SUB_STEP);
+    ASSERT_EQ(bullets.num, 1);
+    Vec4 pivot = theHero->armPivotWorld();
+    Vec4 aim = theHero->aim;
+    Vec4 expected = pivot + aim * 4.0f;
+    // The bullet's first move happens in its own update; at spawn it sits at the muzzle.
+    EXPECT_NEAR(bullets[0]->pos.x, expected.x, 1e-3);
+    EXPECT_NEAR(bullets[0]->pos.y, expected.y, 1e-3);
+    EXPECT_LT(aim.x, 0.0f);
+    EXPECT_GT(aim.y, 0.0f);
+    EXPECT_NEAR(length3(bullets[0]->vel), 200.0f, 1e-3);
 }
 
 TEST_F(HeroTest, NoInputWhileTheLevelIsFinishedOrTheWindowInactive)

@@ -196,15 +196,19 @@ int main(int argc, char** argv)
     for (int level : o.levels) {
         Totals t;
         std::vector<Job> running;
-        for (uint64_t seed = o.firstSeed;; seed++) {
-            bool more = seed <= o.lastSeed;
-            if (more) running.push_back(startJob(level, seed, o.verbose));
+        // Counts by "was that the last seed", not "seed <= last": the last
+        // seed may be the largest there is.
+        uint64_t seed = o.firstSeed;
+        for (bool more = true; more || !running.empty();) {
+            if (more) {
+                running.push_back(startJob(level, seed, o.verbose));
+                more = seed++ != o.lastSeed;
+            }
             // Results are taken in start order, so the report reads in seed order.
             while (!running.empty() && ((int)running.size() >= o.jobs || !more)) {
                 finishJob(running.front(), t);
                 running.erase(running.begin());
             }
-            if (!more) break;
         }
         printf(
             "level %d, seeds %llu-%llu: %d levels, %d generator failures, elevator reachable in %.1f%%, "
