@@ -8,6 +8,7 @@
 #include "game/levelPalette.h"
 #include "game/playMode.h"
 #include "game/spriteSets.h"
+#include "game/viewLevel.h"
 #include "game/worldDump.h"
 #include "gen/levelGen.h"
 #include "gen/tileSet.h"
@@ -18,6 +19,7 @@ void setUpWorldModes()
     playGameMode = playModeInstance();
     elevatorGameMode = &elevatorMode;
     gameOverMode = &gameOverScreen;
+    viewLevelMode = &viewLevelScreen;
 }
 
 void worldSetup()

@@ -13,5 +13,6 @@ void worldSetup();
 // Frees the sprite sets, every object, the debris, the level cache and the tile set.
 void worldTeardown();
 
-// Points playGameMode, elevatorGameMode and gameOverMode at their instances.
+// Points playGameMode, elevatorGameMode, gameOverMode and viewLevelMode at
+// their instances.
 void setUpWorldModes();

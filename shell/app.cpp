@@ -12,6 +12,7 @@
 #include "game/playMode.h"
 #include "game/progress.h"
 #include "game/world.h"
+#include "platform/gpuLoad.h"
 #include "shell/automation.h"
 #include "shell/frameClock.h"
 #include "shell/frameDraw.h"
@@ -21,10 +22,12 @@
 #include "shell/launchOptions.h"
 #include "shell/log.h"
 #include "shell/paths.h"
+#include "shell/perfOverlay.h"
 #include "shell/screenshot.h"
 #include "shell/stateDump.h"
 #include "shell/watcher.h"
 #include "shell/window.h"
+#include "sound/soundEvents.h"
 #include "voxel/debugVis.h"
 #include "voxel/dynCubeRender.h"
 #include "voxel/font.h"
@@ -49,8 +52,18 @@ void handleHotkeys()
         if (keyPressed(VK_F1)) levelFinished = true;
         return;
     }
+    if (keyPressed(VK_F1)) performanceOverlayVisible = !performanceOverlayVisible;
+    if (keyPressed(VK_F3)) toggleSoundEventLogging();
     if (keyPressed(VK_F4)) objectDebugDrawing = !objectDebugDrawing;
-    if (keyReleased(VK_SNAPSHOT)) takeScreenshot();
+    if (keyPressed(VK_F5)) {
+        if (currentGameMode == playGameMode)
+            switchGameMode(viewLevelMode);
+        else if (currentGameMode == viewLevelMode)
+            switchGameMode(playGameMode);
+    }
+    // Many desktops keep Print Screen for themselves, so F12 takes a
+    // screenshot too.
+    if (keyReleased(VK_SNAPSHOT) || keyReleased(VK_F12)) takeScreenshot();
 }
 
 // Screen pixels to world: the inverse of the view-projection of the camera of
@@ -103,7 +116,11 @@ public:
     }
     void present() override { ::present(); }
     bool checkDevice() override { return check_device(); }
-    int gpuLoad() override { return -1; }
+    int gpuLoad() override
+    {
+        int percent;
+        return gpuLoadQuery(&percent) ? percent : -1;
+    }
     void everySecond() override { reload_shaders(false); }
 };
 
@@ -128,7 +145,8 @@ void initGame()
     worldSetup();
     newGameProgress();
     startNewLevel();
-    switchGameMode(titleGameMode ? titleGameMode : playGameMode);
+    // --play skips the title: straight into level 1.
+    switchGameMode(automation.play || !titleGameMode ? playGameMode : titleGameMode);
 }
 
 }  // namespace
@@ -158,6 +176,7 @@ void shutdownAll()
     closeBackground();
     releaseSceneImage();
     closeFont();
+    gpuLoadShutdown();
     close_d3d();
     stopWatcher();
     clearInput();
@@ -212,13 +231,18 @@ int runGame(int argc, char** argv)
         fatalError("can't create the Direct3D device");
     if (fullscreen) confineCursor(true);
 
-    // 10.-11. The font and one "Loading..." frame.
+    // 10.-11. The optional GPU-load query, the font and one "Loading..." frame.
+    if (!gpuLoadInit()) logPrint("no GPU load information");
     initFont();
     installFrameDrawing();
     showLoadingText("Loading...", -1.0f);
 
     // 12. The game.
     initGame();
+    addStateDumpSection([](JsonWriter& json) {
+        json.field("overlay", performanceOverlayVisible);
+        json.field("sound_event_logging", soundEventLoggingOn());
+    });
 
     // 13.
     logPrint("total start-up time: %d ms", (int)frameClock.ticksToMs(readCounter() - startTime));

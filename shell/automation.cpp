@@ -140,6 +140,8 @@ AutomationOptions parseAutomationOptions(int argc, const char* const* argv)
         const char* a = argv[i];
         if (!strcmp(a, "--headless")) {
             o.headless = true;
+        } else if (!strcmp(a, "--play")) {
+            o.play = true;
         } else if (!strcmp(a, "--fixed-step")) {
             o.fixedStep = true;
         } else if (!strcmp(a, "--seed")) {

@@ -1,6 +1,7 @@
 // automation.h -- the double-dash switches for tests and bug reports.
 //
 //   --headless          offscreen video, dummy audio, no window or message box
+//   --play              start in play mode on level 1 instead of the title
 //   --seed N            seed the random source with N (decimal, or 0x hex)
 //   --fixed-step        every loop pass runs one step, then one render
 //   --steps N           quit through the normal path after N steps
@@ -25,6 +26,7 @@ struct ScriptedEvent {
 
 struct AutomationOptions {
     bool headless = false;
+    bool play = false;
     bool hasSeed = false;
     uint64_t seed = 0;
     bool fixedStep = false;

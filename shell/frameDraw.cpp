@@ -1,15 +1,16 @@
 // frameDraw.cpp -- the drawing of one frame.
 #include "shell/frameDraw.h"
 
+#include <algorithm>
+
 #include "d3d/d3d.h"
 #include "game/camera.h"
 #include "game/gameMode.h"
 #include "shell/input.h"
+#include "shell/perfOverlay.h"
 #include "shell/screenMessages.h"
 #include "voxel/font.h"
 #include "voxel/scene.h"
-
-void (*drawPerformanceOverlaySlot)() = nullptr;
 
 static void renderCurrentMode(float t)
 {
@@ -55,6 +56,30 @@ void drawCrosshair(int x, int y, int screenHeight)
     fillRect(x, y + c + 1, x + 1, y + c + d + 1, white);
 }
 
+namespace {
+
+class FontPainter final : public OverlayPainter {
+public:
+    void fill(int x0, int y0, int x1, int y1, uint32_t colour) override { fillRect(x0, y0, x1, y1, colour); }
+    void text(const char* s, int x, int y, int ax, int ay, uint32_t colour) override
+    {
+        drawText(s, -1, x, y, ax, ay, colour);
+    }
+};
+
+}  // namespace
+
+void drawPerformanceOverlay()
+{
+    if (!performanceOverlayVisible) return;
+    pushTextStyle();
+    int h = fontMetrics.cellHeight;
+    fontMetrics.scale = std::max(1, height / (40 * h));
+    FontPainter painter;
+    drawPerformanceOverlayWith(painter, frameClock, width, height, h, fontMetrics.scale, available_texture_memory());
+    popTextStyle();
+}
+
 void drawFrame(float t)
 {
     drawScenePasses(cameraForRender(t), renderCurrentMode, t);
@@ -66,7 +91,7 @@ void drawFrame(float t)
         MousePos p = getMousePosition();
         drawCrosshair((int)p.x, height - 1 - (int)p.y, height);
     }
-    if (drawPerformanceOverlaySlot) drawPerformanceOverlaySlot();
+    drawPerformanceOverlay();
     endText();
 }
 

@@ -8,11 +8,11 @@
 void drawFrame(float t);
 // Installs drawFrame, the loading screen and the resize hook with the device.
 void installFrameDrawing();
-// The performance overlay's slot in the 2D layer (null: nothing drawn).
-extern void (*drawPerformanceOverlaySlot)();
 
 // The crosshair at the pointer (x, y), y counted from the bottom, for a
 // screen height h: four strokes, each a white box over a black one.
 void drawCrosshair(int x, int y, int screenHeight);
 void drawScreenMessages();
 void drawErrorMessage();
+// The performance overlay (F1) through the bitmap font, when it is shown.
+void drawPerformanceOverlay();

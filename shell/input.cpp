@@ -158,7 +158,12 @@ bool isMouseOverWindow() { return mouseOverWindow; }
 
 void setMousePosition(float x, float y)
 {
-    if (platform.warpMouse) platform.warpMouse((int)x, (int)y);
+    // The pointer is where it was put at once, also where no desktop pointer
+    // exists to report the move back (headless runs).
+    int w = 1, h = 1;
+    if (platform.backBufferSize) platform.backBufferSize(&w, &h);
+    mousePosition = {clampTo(x, w), clampTo(y, h)};
+    if (platform.warpMouse) platform.warpMouse((int)mousePosition.x, (int)mousePosition.y);
 }
 
 bool takeEvent(InputEvent* out)

@@ -1,5 +1,8 @@
 #include "sound/soundEvents.h"
 
+#include "shell/log.h"
+#include "shell/screenMessages.h"
+
 namespace {
 
 const char* const eventNames[SOUND_EVENT_COUNT] = {
@@ -28,6 +31,7 @@ const char* const eventNames[SOUND_EVENT_COUNT] = {
 };
 
 int eventCounts[SOUND_EVENT_COUNT];
+bool eventLogging = false;
 
 bool validEvent(int event) { return event >= 0 && event < SOUND_EVENT_COUNT; }
 
@@ -37,8 +41,24 @@ const char* soundEventName(int event) { return validEvent(event) ? eventNames[ev
 
 void playSoundEvent(int event)
 {
-    if (validEvent(event)) eventCounts[event]++;
+    if (!validEvent(event)) return;
+    eventCounts[event]++;
+    if (eventLogging) {
+        logPrint("sound event '%s'", eventNames[event]);
+        addScreenMessage("sound event '%s'", eventNames[event]);
+    }
 }
+
+void toggleSoundEventLogging()
+{
+    eventLogging = !eventLogging;
+    if (eventLogging)
+        addScreenMessage("logging sound events");
+    else
+        clearScreenMessages();
+}
+
+bool soundEventLoggingOn() { return eventLogging; }
 
 void playSoundEventAt(int event, Vec4 position)
 {

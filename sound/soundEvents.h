@@ -45,3 +45,9 @@ void playSoundEventAt(int event, Vec4 position);
 // How often each event was raised since the start (or the last reset).
 int soundEventCount(int event);
 void resetSoundEventCounts();
+
+// F3: while on, every raised event is logged as "sound event '%s'" and shown
+// as an on-screen message. Turning it on says "logging sound events";
+// turning it off clears the on-screen messages.
+void toggleSoundEventLogging();
+bool soundEventLoggingOn();
