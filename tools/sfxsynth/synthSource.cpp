@@ -10,10 +10,10 @@ namespace {
 
 std::vector<std::string> words(const std::string& line)
 {
-    std::string text = line.substr(0, line.find('#'));
-    std::istringstream in(text);
+    // '#' starts a comment only at the start of a word: c#4 is a note.
+    std::istringstream in(line);
     std::vector<std::string> out;
-    for (std::string w; in >> w;) out.push_back(w);
+    for (std::string w; in >> w && w[0] != '#';) out.push_back(w);
     return out;
 }
 

@@ -1,6 +1,7 @@
 // synthSource.h -- the text sources of the game's sounds and music.
 //
-// One line per statement, '#' starts a comment, indentation is free. Times
+// One line per statement, a word starting with '#' starts a comment,
+// indentation is free. Times
 // are seconds; a pitch is Hz (440, 440hz) or a note (a4, c#5, eb3; c4 is
 // middle C). An envelope is a list of TIME:VALUE points, optionally ending
 // with "curve K": K = 1 is linear, K > 1 makes every segment move fast
