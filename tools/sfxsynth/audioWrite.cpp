@@ -2,6 +2,7 @@
 
 #include <vorbis/vorbisenc.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -72,8 +73,8 @@ std::vector<uint8_t> encodeOggVorbis(const std::vector<float>& samples, int chan
 
     size_t frames = samples.size() / channels;
     const size_t chunk = 4096;
-    for (size_t at = 0; at <= frames; at += chunk) {
-        size_t n = at < frames ? std::min(chunk, frames - at) : 0;  // the last round tells the end
+    for (size_t at = 0;; at += chunk) {
+        size_t n = at < frames ? std::min(chunk, frames - at) : 0;  // 0 tells the encoder the end
         if (n) {
             float** buf = vorbis_analysis_buffer(&dsp, (int)n);
             for (size_t i = 0; i < n; i++)

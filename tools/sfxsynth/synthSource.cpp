@@ -119,6 +119,8 @@ private:
             size_t colon = w[i].find(':');
             double t = numberIn(w[i].substr(0, colon), "time", 0, 600);
             std::string value = w[i].substr(colon + 1);
+            bool hz = value.size() > 2 && value.compare(value.size() - 2, 2, "hz") == 0;
+            if (hz && !pitch && lo >= 10) value.resize(value.size() - 2);  // a cutoff may say "hz"
             EnvPoint p = pitch ? pitchValue(value, t) : EnvPoint{t, numberIn(value, "value", lo, hi), true};
             if (!env.points.empty() && t <= env.points.back().time) error("envelope times must rise ('" + w[i] + "')");
             env.points.push_back(p);
