@@ -47,7 +47,7 @@ bool startEngine(int device, bool want3D)
         return false;
     }
     if (!mixInit(device, OUTPUT_RATE, want3D ? MIX_INIT_3D : 0)) {
-        logPrint("no audio output (%s): the game runs silent", mixErrorText(mixErrorCode()));
+        logPrint("no audio output: the game runs silent");
         return false;
     }
     soundOn = true;
