@@ -1,6 +1,7 @@
 // automation.h -- the double-dash switches for tests and bug reports.
 //
-//   --headless          offscreen video, dummy audio, no window or message box
+//   --headless          offscreen video, dummy audio (unless SDL_AUDIODRIVER names
+//                       a driver), no window or message box
 //   --seed N            seed the random source with N instead of the counter
 //   --fixed-step        every loop pass runs one step, then one render
 //   --steps N           quit through the normal path after N steps
