@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   libgl1-mesa-dri libegl-mesa0 mesa-utils xvfb xauth
   python3
+  libvorbis-dev
 )
 
 missing=()

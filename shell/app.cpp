@@ -27,6 +27,7 @@
 #include "shell/stateDump.h"
 #include "shell/watcher.h"
 #include "shell/window.h"
+#include "sound/sound.h"
 #include "sound/soundEvents.h"
 #include "voxel/debugVis.h"
 #include "voxel/dynCubeRender.h"
@@ -135,6 +136,7 @@ void deviceSize(int* w, int* h)
 void initGame()
 {
     setUpdateRate(20, 5);
+    soundInit(false);
     createSceneImage();
     initBackground();
     initPostEffects();
@@ -175,6 +177,7 @@ void shutdownAll()
     closePostEffects();
     closeBackground();
     releaseSceneImage();
+    soundShutdown();
     closeFont();
     gpuLoadShutdown();
     close_d3d();
@@ -189,7 +192,10 @@ int runGame(int argc, char** argv)
     automation = parseAutomationOptions(argc, argv);
     setHeadlessMode(automation.headless);
     setHeadlessWindow(automation.headless);
-    if (automation.headless) SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
+    // Headless runs make no sound unless a driver is named (the disk driver
+    // captures the mix for tests).
+    const char* audioDriver = SDL_getenv("SDL_AUDIODRIVER");
+    if (automation.headless && !(audioDriver && *audioDriver)) SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
     setFatalShutdown(shutdownAll);
 
     // 1. The program directory.

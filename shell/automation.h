@@ -1,6 +1,7 @@
 // automation.h -- the double-dash switches for tests and bug reports.
 //
-//   --headless          offscreen video, dummy audio, no window or message box
+//   --headless          offscreen video, dummy audio (unless SDL_AUDIODRIVER names
+//                       a driver), no window or message box
 //   --play              start in play mode on level 1 instead of the title
 //   --seed N            seed the random source with N (decimal, or 0x hex)
 //   --fixed-step        every loop pass runs one step, then one render

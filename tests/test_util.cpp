@@ -1,5 +1,7 @@
 #include "tests/test_util.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -39,4 +41,22 @@ std::string binDir()
 {
     const char* d = getenv("SKY_BIN_DIR");
     return d ? d : "";
+}
+
+LogCapture::LogCapture() : running(true)
+{
+    fflush(stdout);
+    testing::internal::CaptureStdout();
+}
+
+LogCapture::~LogCapture()
+{
+    if (running) stop();
+}
+
+std::string LogCapture::stop()
+{
+    fflush(stdout);
+    running = false;
+    return testing::internal::GetCapturedStdout();
 }

@@ -15,3 +15,14 @@ void writeFileBytes(const std::string& path, const void* data, size_t n);
 std::string readFileBytes(const std::string& path);
 // The build's bin/ folder (the game and its data), from SKY_BIN_DIR.
 std::string binDir();
+
+// Captures the log (standard output) from construction to stop().
+class LogCapture {
+public:
+    LogCapture();
+    ~LogCapture();
+    std::string stop();
+
+private:
+    bool running;
+};

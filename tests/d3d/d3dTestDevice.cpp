@@ -115,21 +115,3 @@ std::vector<uint32_t> readTexture(TexSlot* t)
     level->Release();
     return out;
 }
-
-LogCapture::LogCapture() : running(true)
-{
-    fflush(stdout);
-    testing::internal::CaptureStdout();
-}
-
-LogCapture::~LogCapture()
-{
-    if (running) stop();
-}
-
-std::string LogCapture::stop()
-{
-    fflush(stdout);
-    running = false;
-    return testing::internal::GetCapturedStdout();
-}

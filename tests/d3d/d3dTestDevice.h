@@ -42,13 +42,3 @@ std::vector<uint32_t> readSurface(IDirect3DSurface9* surface);
 std::vector<uint32_t> readBackBuffer();
 std::vector<uint32_t> readTexture(TexSlot* t);
 
-// Captures the log (standard output) from construction to stop().
-class LogCapture {
-public:
-    LogCapture();
-    ~LogCapture();
-    std::string stop();
-
-private:
-    bool running;
-};
