@@ -12,6 +12,7 @@
 #include "game/playMode.h"
 #include "game/progress.h"
 #include "game/world.h"
+#include "gui/gui.h"
 #include "shell/automation.h"
 #include "shell/frameClock.h"
 #include "shell/frameDraw.h"
@@ -118,6 +119,7 @@ void initGame()
     setHideCursor(true);
     initCubeRenderer();
     worldSetup();
+    registerStandardBehaviours();
     newGameProgress();
     startNewLevel();
     switchGameMode(titleGameMode ? titleGameMode : playGameMode);
