@@ -164,7 +164,9 @@ bool GuiHittestHandler::contains(const GuiElem* e, float x, float y) const
 
 int GuiHittestHandler::handle(GuiEvent* event, GuiElem* elem, int)
 {
-    if (event->kind != GUIEV_HITTEST || elem->isHidden()) return 0;
+    // A hidden ancestor hides the element too, or a solid child of a hidden
+    // panel could still take the pointer.
+    if (event->kind != GUIEV_HITTEST || !isVisible(elem)) return 0;
     auto* ev = static_cast<GuiHittestEvent*>(event);
     if (!contains(elem, ev->x, ev->y)) return 0;
     ev->result = elem;

@@ -25,14 +25,14 @@ uint32_t tint(uint32_t p, uint32_t c)
 
 uint32_t blendPixel(uint32_t d, uint32_t c, uint32_t a)
 {
-    // Red and blue share one multiply; the wrap-around of a negative
-    // difference cancels out in the final mask.
-    uint32_t rbD = d & 0x00FF00FF;
-    uint32_t t = a * ((c & 0x00FF00FF) - rbD) + 0x00800080;
-    uint32_t rb = (rbD + ((((t >> 8) & 0x00FF00FF) + t) >> 8)) & 0x00FF00FF;
-    uint32_t gD = d & 0x0000FF00;
-    uint32_t tg = ((c & 0x0000FF00) - gD) * a + 0x8000;
-    uint32_t g = (gD + (((tg >> 8) + tg) >> 8)) & 0x0000FF00;
+    // (c * a + d * (255 - a)) / 255 rounded, per channel: no lane ever goes
+    // negative, so red and blue share one multiply without borrowing from
+    // each other. t / 255 rounded is (t + 128 + ((t + 128) >> 8)) >> 8.
+    uint32_t na = 255 - a;
+    uint32_t rb = (c & 0x00FF00FF) * a + (d & 0x00FF00FF) * na + 0x00800080;
+    rb = ((rb + ((rb >> 8) & 0x00FF00FF)) >> 8) & 0x00FF00FF;
+    uint32_t g = (c & 0x0000FF00) * a + (d & 0x0000FF00) * na + 0x00008000;
+    g = ((g + (g >> 8)) >> 8) & 0x0000FF00;
     return rb | g;
 }
 
@@ -136,7 +136,7 @@ void SoftwareGuiRenderer::measureText(const char* text, int length, float* width
     // clang-format off
     ASSERT(curFont);
     // clang-format on
-    if (!text) text = "";
+    if (!text) text = "", length = 0;
     if (length < 0) length = (int)strlen(text);
     int widest = 0, line = 0, h = 0;
     for (int i = 0; i < length; i++) {
@@ -177,7 +177,7 @@ void SoftwareGuiRenderer::drawText(const char* text, int length, float x, float 
     ASSERT(buffer);
     ASSERT(curFont);
     // clang-format on
-    if (!text) text = "";
+    if (!text) text = "", length = 0;
     if (length < 0) length = (int)strlen(text);
     float w, h;
     measureText(text, length, &w, &h, scale);
