@@ -25,30 +25,24 @@ int KilnGuiRenderer::unit() { return fontMetrics.cellHeight; }
 
 void KilnGuiRenderer::fillRect(float x0, float y0, float x1, float y1, uint32_t colour)
 {
-    beginText();
     ::fillRect(roundToInt(x0), flipEdge(y1), roundToInt(x1), flipEdge(y0), colour);
-    endText();
 }
 
 void KilnGuiRenderer::frameRect(float x0, float y0, float x1, float y1, uint32_t colour)
 {
     // The outline takes in the rows and columns of both corners, as the
     // software renderer's does.
-    beginText();
     ::frameRect(roundToInt(x0), flipEdge(y1) - 1, roundToInt(x1) + 1, flipEdge(y0), colour);
-    endText();
 }
 
 void KilnGuiRenderer::drawText(const char* text, int length, float x, float y, int alignH, int alignV, uint32_t colour,
                                int scale)
 {
-    beginText();
     pushTextStyle();
     fontMetrics.scale = scale;
     // The anchor is an edge between rows like a rectangle's; bottom and top swap.
     ::drawText(text, length, roundToInt(x), flipEdge(y), alignH, -alignV, colour);
     popTextStyle();
-    endText();
 }
 
 void KilnGuiRenderer::measureText(const char* text, int length, float* w, float* h, int scale)

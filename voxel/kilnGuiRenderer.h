@@ -12,7 +12,8 @@ public:
     int height() override;
     // The font's cell height (8 before the font is loaded).
     int unit() override;
-    // Each call is a batch of its own: no text batch may be open.
+    // Drawing goes into the open text batch: the frame's 2D pass opens it
+    // around the modes' overlays.
     void fillRect(float x0, float y0, float x1, float y1, uint32_t colour) override;
     void frameRect(float x0, float y0, float x1, float y1, uint32_t colour) override;
     void drawText(const char* text, int length, float x, float y, int alignH, int alignV, uint32_t colour,
