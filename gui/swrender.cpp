@@ -104,9 +104,17 @@ void SoftwareGuiRenderer::blendRect(int x, int y, int w, int h, uint32_t colour)
     if (y + h > bufHeight) h = bufHeight - y;
     if (w <= 0 || h <= 0) return;
     uint32_t a = colour >> 24;
+    // The two ends of the blend need no multiply: alpha 255 is the colour
+    // itself, alpha 0 only clears the alpha byte.
+    uint32_t solid = colour & 0x00FFFFFF;
     for (int yy = y; yy < y + h; yy++) {
         uint32_t* p = row(yy) + x;
-        for (int i = 0; i < w; i++) p[i] = blendPixel(p[i], colour, a);
+        if (a == 255)
+            for (int i = 0; i < w; i++) p[i] = solid;
+        else if (a == 0)
+            for (int i = 0; i < w; i++) p[i] &= 0x00FFFFFF;
+        else
+            for (int i = 0; i < w; i++) p[i] = blendPixel(p[i], colour, a);
     }
 }
 
