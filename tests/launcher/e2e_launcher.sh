@@ -1,17 +1,8 @@
 # The launcher program headless, driven by scripted clicks, in a copy of the
 # bin folder whose "game" is a stand-in that records being started, with a
 # settings folder of its own.
-set -u
-LAUNCHER="$1"
-WORK=$(mktemp -d /tmp/skylauncher.XXXXXX)
-trap 'rm -rf "$WORK"' EXIT
-export XDG_CONFIG_HOME="$WORK/config"
-export SDL_VIDEODRIVER=offscreen
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+source "$SKY_SOURCE_DIR/tests/e2e/lib.sh"
+LAUNCHER="$GAME"
 
 BIN="$WORK/bin"
 mkdir -p "$BIN" "$WORK/path"
@@ -55,8 +46,7 @@ run() {
   rc=$?
   [ "$rc" -eq 0 ] || fail "$name: exit code $rc"
 }
-field() { python3 -c "import json,sys; print(json.load(open(sys.argv[1]))$2)" "$WORK/$1.json"; }
-expect_line() { grep -Eq -- "$2" "$WORK/$1" || fail "no line matching '$2' in $1"; }
+field() { json_get "$1.json" "j$2"; }
 
 # No stored settings: the defaults show, and ending the run stores nothing.
 run fresh 3
@@ -118,8 +108,4 @@ printf 'not a picture' >"$BIN/font.tga"
 [ $? -eq 100 ] || fail "a broken font did not end the launcher with code 100"
 grep -q "can't load font from font.tga" "$WORK/font.err" || fail "no font message: $(cat "$WORK/font.err")"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures check(s) failed"
-  exit 1
-fi
-echo "all checks passed"
+finish
