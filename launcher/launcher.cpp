@@ -173,6 +173,8 @@ int runLauncher(int argc, char** argv)
     logPrint("total start-up time: %d ms", msSince(startTime));
 
     int64_t passes = runMainLoop();
+    // A run that ended before its first paint still has a picture to save.
+    if (screenBuffer.pixels.num == 0) paintLauncher(screen, renderer);
 
     if (!automation.shotFile.empty() &&
         !writePngFile(dataPath(automation.shotFile.c_str()).c_str(), screenBuffer.pixels.data, screenBuffer.width,

@@ -65,6 +65,10 @@ data = open(sys.argv[1], "rb").read()
 assert data[:8] == b"\x89PNG\r\n\x1a\n" and struct.unpack(">II", data[16:24]) == (640, 480)
 EOF
 
+# No pass at all: still a picture and a clean end.
+run zero 0
+[ "$(field zero "['buffer']")" = "[640, 480]" ] || fail "no picture without a pass"
+
 # Fullscreen toggled twice, then Play: the same flags are stored and the game
 # starts without arguments; the launcher closes at once.
 run play 40 "$(click 1 $OPT1)" "$(click 5 $OPT1)" "$(click 10 $PLAY)"
