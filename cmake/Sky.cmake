@@ -51,7 +51,7 @@ function(sky_library name)
 endfunction()
 
 # Every game library, for the programs and tests that want the whole game.
-set(SKY_GAME_LIBS sky_app sky_game sky_gen sky_voxel sky_gui sky_sound sky_script sky_d3d sky_d3d9 sky_shell
+set(SKY_GAME_LIBS sky_app sky_game sky_gen sky_voxel sky_gui sky_sound sky_script sky_d3d sky_tga sky_d3d9 sky_shell
     sky_platform sky_audio sky_shellcore sky_support sky_log)
 
 # Links every existing game library into a program or test, as one group so

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "d3d/tga.h"
 #include "platform/d3d9/d3d9.h"
 #include "support/dynArray.h"
 #include "support/streams.h"
@@ -83,10 +84,6 @@ void set_texture_address(int stage, int u, int v, int w);
 
 // Fatal errors on a missing or broken file.
 TexSlot* load_dds_texture(const char* fileName);
-// 32-bit uncompressed TGA; pixels 0xAARRGGBB, rows in file order. Throws
-// InputStream::Exception on anything else.
-void read_tga(InputStream& in, int* width, int* height, DynArray<uint32_t>& pixels);
-bool load_tga(const char* fileName, int* width, int* height, DynArray<uint32_t>& pixels);
 
 // Called by the device module.
 void textures_before_reset();

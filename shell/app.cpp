@@ -13,6 +13,7 @@
 #include "game/progress.h"
 #include "game/world.h"
 #include "platform/gpuLoad.h"
+#include "gui/gui.h"
 #include "shell/automation.h"
 #include "shell/frameClock.h"
 #include "shell/frameDraw.h"
@@ -145,6 +146,7 @@ void initGame()
     setHideCursor(true);
     initCubeRenderer();
     worldSetup();
+    registerStandardBehaviours();
     newGameProgress();
     startNewLevel();
     // --play skips the title: straight into level 1.

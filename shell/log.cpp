@@ -9,8 +9,10 @@
 static void (*fatalShutdown)() = nullptr;
 static bool headlessMode = false;
 static bool inFatal = false;
+static const char* fatalWindowTitle = WINDOW_TITLE;
 
 void setFatalShutdown(void (*shutdown)()) { fatalShutdown = shutdown; }
+void setFatalWindowTitle(const char* title) { fatalWindowTitle = title; }
 void setHeadlessMode(bool headless) { headlessMode = headless; }
 bool isHeadlessMode() { return headlessMode; }
 
@@ -64,7 +66,7 @@ void fatalError(const char* fmt, ...)
 
     if (displayAvailable()) {
         char caption[256];
-        snprintf(caption, sizeof(caption), "%s - FATAL ERROR", WINDOW_TITLE);
+        snprintf(caption, sizeof(caption), "%s - FATAL ERROR", fatalWindowTitle);
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, msg, nullptr);
     }
     if (fatalShutdown) fatalShutdown();

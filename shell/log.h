@@ -13,6 +13,10 @@ void logPrintRaw(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 // installs shutdownAll; programs without one just exit.
 void setFatalShutdown(void (*shutdown)());
 
+// The window title the fatal message box's caption names (the game's title
+// until a program sets its own).
+void setFatalWindowTitle(const char* title);
+
 // Headless runs never show a message box; the message still goes to stderr
 // and the log.
 void setHeadlessMode(bool headless);

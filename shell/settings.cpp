@@ -1,14 +1,19 @@
 #include "shell/settings.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <vector>
+
+#include "shell/log.h"
 
 namespace {
 
@@ -32,20 +37,27 @@ std::string trim(const std::string& s)
     return s.substr(a, b - a + 1);
 }
 
+// "name = type:value"; false for a line of another form.
+bool parseEntry(const std::string& line, Entry* e)
+{
+    size_t eq = line.find('=');
+    if (eq == std::string::npos) return false;
+    std::string rhs = trim(line.substr(eq + 1));
+    size_t colon = rhs.find(':');
+    if (colon == std::string::npos) return false;
+    *e = {trim(line.substr(0, eq)), rhs.substr(0, colon), rhs.substr(colon + 1)};
+    return true;
+}
+
 // Lines that do not parse are kept out of the table; they read as missing.
 std::vector<Entry> readEntries()
 {
     std::vector<Entry> out;
     std::ifstream in(settingsFilePath());
     std::string line;
-    while (std::getline(in, line)) {
-        size_t eq = line.find('=');
-        if (eq == std::string::npos) continue;
-        std::string rhs = trim(line.substr(eq + 1));
-        size_t colon = rhs.find(':');
-        if (colon == std::string::npos) continue;
-        out.push_back({trim(line.substr(0, eq)), rhs.substr(0, colon), rhs.substr(colon + 1)});
-    }
+    Entry e;
+    while (std::getline(in, line))
+        if (parseEntry(line, &e)) out.push_back(e);
     return out;
 }
 
@@ -73,6 +85,85 @@ bool parseDword(const std::string& text, uint32_t* out)
     return true;
 }
 
+// Follows a chain of symbolic links to the path it ends at, which need not
+// exist yet; a relative link counts from its own folder. False on a loop or
+// an unreadable link.
+bool followLinks(std::string path, std::string* out)
+{
+    for (int hops = 0; hops < 40; hops++) {
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            *out = path;
+            return true;
+        }
+        char buf[PATH_MAX];
+        ssize_t n = readlink(path.c_str(), buf, sizeof(buf) - 1);
+        if (n <= 0) return false;
+        buf[n] = 0;
+        path = buf[0] == '/' ? std::string(buf) : path.substr(0, path.rfind('/') + 1) + buf;
+    }
+    return false;
+}
+
+bool readWholeFile(const std::string& path, std::string* text)
+{
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f) return false;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof(buf), f)) > 0) text->append(buf, n);
+    bool ok = !ferror(f);
+    fclose(f);
+    return ok;
+}
+
+// The first line that reads as the named value becomes the new line (its
+// line ending kept); without one, the line is appended. Every other line,
+// comments and values of unknown form included, stays as it was.
+void replaceOrAppendEntry(std::string* text, const char* name, const std::string& line)
+{
+    size_t start = 0;
+    while (start < text->size()) {
+        size_t end = text->find('\n', start);
+        if (end == std::string::npos) end = text->size();
+        Entry e;
+        if (parseEntry(text->substr(start, end - start), &e) && e.name == name) {
+            size_t len = end - start;
+            if (len > 0 && (*text)[end - 1] == '\r') len--;
+            text->replace(start, len, line);
+            return;
+        }
+        start = end + 1;
+    }
+    if (!text->empty() && text->back() != '\n') *text += '\n';
+    *text += line + "\n";
+}
+
+// Writes a temporary file beside the target and renames it over the target,
+// so a reader sees the old file or the new one, never a part.
+// A new file gets the usual permissions (the umask applies); a replaced one
+// keeps its own.
+bool replaceFile(const std::string& target, const std::string& text, const mode_t* keepMode)
+{
+    std::string tmp = target + ".tmp." + std::to_string(getpid());
+    unlink(tmp.c_str());
+    int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+    if (fd < 0) return false;
+    bool ok = !keepMode || fchmod(fd, *keepMode) == 0;
+    size_t done = 0;
+    while (ok && done < text.size()) {
+        ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) done += (size_t)n;
+    }
+    ok = ok && fsync(fd) == 0;
+    ok = (close(fd) == 0) && ok;
+    if (ok && rename(tmp.c_str(), target.c_str()) == 0) return true;
+    unlink(tmp.c_str());
+    return false;
+}
+
 }  // namespace
 
 std::string settingsFilePath() { return configRoot() + "/" SETTINGS_KEY_PATH "/settings"; }
@@ -89,24 +180,22 @@ void writeSettingDword(const char* name, uint32_t value)
 {
     std::string dir = configRoot() + "/" SETTINGS_KEY_PATH;
     if (!makeDirs(dir)) return;
-    std::vector<Entry> entries = readEntries();
-    bool found = false;
-    for (Entry& e : entries)
-        if (e.name == name) {
-            e.type = "dword";
-            e.value = std::to_string(value);
-            found = true;
-        }
-    if (!found) entries.push_back({name, "dword", std::to_string(value)});
-
-    std::string path = settingsFilePath();
-    std::string tmp = path + ".tmp." + std::to_string(getpid());
-    FILE* f = fopen(tmp.c_str(), "w");
-    if (!f) return;
-    bool ok = true;
-    for (const Entry& e : entries)
-        ok = ok && fprintf(f, "%s = %s:%s\n", e.name.c_str(), e.type.c_str(), e.value.c_str()) > 0;
-    ok = ok && fflush(f) == 0 && fsync(fileno(f)) == 0;
-    ok = (fclose(f) == 0) && ok;
-    if (!ok || rename(tmp.c_str(), path.c_str()) != 0) unlink(tmp.c_str());
+    // A linked settings file is written where the link leads.
+    std::string target;
+    if (!followLinks(settingsFilePath(), &target)) {
+        logPrint("can't follow the settings link '%s', not written", settingsFilePath().c_str());
+        return;
+    }
+    std::string text;
+    struct stat st;
+    bool exists = stat(target.c_str(), &st) == 0;
+    if (exists && !readWholeFile(target, &text)) {
+        logPrint("can't read settings file '%s', not written", target.c_str());
+        return;
+    }
+    std::string line = std::string(name) + " = dword:" + std::to_string(value);
+    replaceOrAppendEntry(&text, name, line);
+    mode_t mode = st.st_mode & 07777;
+    if (!replaceFile(target, text, exists ? &mode : nullptr))
+        logPrint("can't write settings file '%s'", target.c_str());
 }

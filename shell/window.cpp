@@ -75,7 +75,9 @@ void syncToggleKeys()
     setToggleKeys((m & KMOD_CAPS) != 0, (m & KMOD_NUM) != 0, (m & KMOD_SCROLL) != 0);
 }
 
-void handleEvent(const SDL_Event& e)
+}  // namespace
+
+void handleWindowEvent(const SDL_Event& e)
 {
     switch (e.type) {
         case SDL_QUIT:
@@ -137,8 +139,6 @@ void handleEvent(const SDL_Event& e)
         }
     }
 }
-
-}  // namespace
 
 void setDisplayHooks(const DisplayHooks& h) { hooks = h; }
 bool isFullscreen() { return hooks.isFullscreen ? hooks.isFullscreen() : ownFullscreen; }
@@ -256,7 +256,7 @@ void confineCursor(bool on)
 void pumpMessages()
 {
     SDL_Event e;
-    while (SDL_PollEvent(&e)) handleEvent(e);
+    while (SDL_PollEvent(&e)) handleWindowEvent(e);
     if (headless) {
         setMouseOverWindow(true);
         return;

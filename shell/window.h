@@ -4,6 +4,7 @@
 #include "shell/input.h"
 
 struct SDL_Window;
+union SDL_Event;
 
 // The one main window (null before createMainWindow and in tests).
 extern SDL_Window* mainWindow;
@@ -21,6 +22,10 @@ void createMainWindow();
 void destroyMainWindow();
 // Handles every waiting event; the quit message sets quitRequested.
 void pumpMessages();
+// The window procedure for one desktop event: window events of the main
+// window, keys, mouse buttons, moves and the wheel. The launcher's window
+// translates its input through it too.
+void handleWindowEvent(const SDL_Event& e);
 void confineCursor(bool on);
 // Hides the system cursor over the client area while the window is active
 // (the game draws its own crosshair).

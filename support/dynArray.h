@@ -119,6 +119,7 @@ struct DynArray {
     }
 
     void clear() { remove(0, num); }
+    bool empty() const { return num == 0; }
 
     T& operator[](int i) { return data[i]; }
     const T& operator[](int i) const { return data[i]; }

@@ -1,0 +1,186 @@
+// launcher.cpp -- the launcher's start-up, main loop and shutdown.
+#include "launcher/launcher.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <string>
+
+#include "gui/swrender.h"
+#include "launcher/launcherScreen.h"
+#include "launcher/launcherWindow.h"
+#include "launcher/processStart.h"
+#include "shell/automation.h"
+#include "shell/input.h"
+#include "shell/inputQueue.h"
+#include "shell/log.h"
+#include "shell/paths.h"
+#include "shell/pngFile.h"
+#include "shell/window.h"
+
+namespace {
+
+// While something happens the GUI steps at least this often.
+const int GUI_STEP_MS = 1000 / 30;
+
+SoftwareGuiRenderer* renderer = nullptr;
+GuiScreen* screen = nullptr;
+LauncherScreen panel;
+LauncherSettings settings;
+
+class SystemActions final : public LauncherActions {
+public:
+    bool startGame(std::string* error) override
+    {
+        std::string path = dataPath("game");
+        if (startProgram(path, error)) return true;
+        logPrint("can't start the game '%s': %s", path.c_str(), error->c_str());
+        return false;
+    }
+    bool openWebPage(std::string* error) override
+    {
+        if (openInBrowser(GAME_WEB_PAGE, error)) return true;
+        logPrint("can't open the web page '%s': %s", GAME_WEB_PAGE, error->c_str());
+        return false;
+    }
+    void close() override { quitRequested = true; }
+};
+SystemActions systemActions;
+
+int msSince(uint64_t counter)
+{
+    return (int)((SDL_GetPerformanceCounter() - counter) * 1000 / SDL_GetPerformanceFrequency());
+}
+
+bool scriptHasEventsAt(int64_t pass)
+{
+    for (const ScriptedEvent& ev : automation.script)
+        if (ev.step == pass) return true;
+    return false;
+}
+
+void shutdownLauncher()
+{
+    logPrint("closing...");
+    delete screen;
+    screen = nullptr;
+    delete renderer;
+    renderer = nullptr;
+    closeLauncherWindow();
+    clearInput();
+    logPrint("closed all systems");
+}
+
+std::string jsonString(const char* s)
+{
+    std::string out = "\"";
+    for (; *s; s++) {
+        if (*s == '"' || *s == '\\') out += '\\';
+        if ((unsigned char)*s < 0x20) continue;
+        out += *s;
+    }
+    return out + "\"";
+}
+
+void writeLauncherDump(const char* path, int64_t passes)
+{
+    FILE* f = fopen(dataPath(path).c_str(), "w");
+    if (!f) {
+        logPrint("can't write the state dump '%s'", path);
+        return;
+    }
+    const GuiRect& r = panel.root->boxRect;
+    fprintf(f, "{\n  \"passes\": %lld,\n  \"flags\": %u,\n  \"options\": [", (long long)passes,
+            settingsToFlags(settings));
+    for (int i = 0; i < 4; i++) fprintf(f, "%s%s", i ? ", " : "", jsonString(optionText(settings, i)).c_str());
+    fprintf(f, "],\n  \"status\": %s,\n",
+            jsonString(isVisible(panel.status) ? panel.status->text.c_str() : "").c_str());
+    fprintf(f, "  \"scale\": %d,\n  \"buffer\": [%d, %d],\n", screen->scale, screenBuffer.width, screenBuffer.height);
+    fprintf(f, "  \"panel\": [%g, %g, %g, %g]\n}\n", r.left, r.top, r.right, r.bottom);
+    fclose(f);
+}
+
+// The main loop. With a window it waits for events instead of spinning: an
+// idle launcher sleeps until something happens, and while something does
+// the GUI steps at least 30 times a second. Headless passes never wait and
+// each is one GUI step, so scripted runs are fast and repeatable.
+int64_t runMainLoop()
+{
+    bool headless = automation.headless;
+    bool busy = true, needPaint = true;
+    uint64_t lastStep = SDL_GetPerformanceCounter();
+    int64_t pass = 0;
+    while (!quitRequested) {
+        if (automation.maxSteps >= 0 && pass >= automation.maxSteps) break;
+        bool activity = scriptHasEventsAt(pass);
+        injectScriptedInput(pass);
+        int timeout = 0;
+        if (!headless && !activity) {
+            int left = GUI_STEP_MS - msSince(lastStep);
+            timeout = busy ? (left > 0 ? left : 0) : -1;
+        }
+        activity = pumpLauncherEvents(timeout, &needPaint) || activity;
+        reapStartedPrograms();
+        if (headless || activity || (busy && msSince(lastStep) >= GUI_STEP_MS)) {
+            screen->processInput();
+            clearInput();
+            lastStep = SDL_GetPerformanceCounter();
+            needPaint = true;
+        }
+        if (needPaint && !quitRequested) {
+            paintLauncher(screen, renderer);
+            needPaint = false;
+        }
+        busy = activity || keyHeld(VK_LBUTTON) || keyHeld(VK_RBUTTON);
+        pass++;
+    }
+    return pass;
+}
+
+}  // namespace
+
+int runLauncher(int argc, char** argv)
+{
+    automation = parseAutomationOptions(argc, argv);
+    setHeadlessMode(automation.headless);
+    setHeadlessWindow(automation.headless);
+    setFatalWindowTitle(LAUNCHER_TITLE);
+
+    setProgramDirectory(readModulePath().c_str());
+    logPrint("app path: '%s'", programDirectory);
+    uint64_t startTime = SDL_GetPerformanceCounter();
+
+    SDL_SetHint("SDL_VIDEO_X11_WMCLASS", "SkywardLauncherWindow");
+    if (!registerWindowClass()) return 0;
+    setFatalShutdown(shutdownLauncher);
+    openLauncherWindow(automation.headless);
+    int w, h;
+    launcherClientSize(&w, &h);
+    initInput((float)w / 2, (float)h / 2);
+
+    settings = readLauncherSettings();
+    renderer = new SoftwareGuiRenderer;
+    renderer->setFont(renderer->loadFont("font.tga"));
+    int fontCell = renderer->unit();
+    registerStandardBehaviours();
+    panel = buildLauncherScreen(fontCell);
+    screen = new GuiScreen(renderer, panel.root, LAUNCHER_REF_WIDTH, LAUNCHER_REF_HEIGHT);
+    LauncherHandler::instance.screen = &panel;
+    LauncherHandler::instance.settings = &settings;
+    LauncherHandler::instance.actions = &systemActions;
+    addHandler(panel.root, &LauncherHandler::instance, -1);
+    refreshOptionTexts(panel, settings);
+    logPrint("total start-up time: %d ms", msSince(startTime));
+
+    int64_t passes = runMainLoop();
+    // A run that ended before its first paint still has a picture to save.
+    if (screenBuffer.pixels.num == 0) paintLauncher(screen, renderer);
+
+    if (!automation.shotFile.empty() &&
+        !writePngFile(dataPath(automation.shotFile.c_str()).c_str(), screenBuffer.pixels.data, screenBuffer.width,
+                      screenBuffer.height, screenBuffer.width * 4))
+        logPrint("can't save the screen buffer to '%s'", automation.shotFile.c_str());
+    if (!automation.dumpStateFile.empty()) writeLauncherDump(automation.dumpStateFile.c_str(), passes);
+    shutdownLauncher();
+    return 0;
+}

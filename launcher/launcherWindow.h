@@ -1,0 +1,34 @@
+// launcherWindow.h -- the launcher's window: no GPU, a 32-bit pixel buffer
+// drawn by the software GUI renderer and copied to the window's surface.
+#pragma once
+
+#include <cstdint>
+
+#include "gui/gui.h"
+#include "gui/swrender.h"
+#include "support/dynArray.h"
+
+// The screen buffer: width x height pixels, each side at least 1. It follows
+// the window's client size lazily, at the next paint.
+struct ScreenBuffer {
+    DynArray<uint32_t> pixels;
+    int width = 1, height = 1;
+};
+extern ScreenBuffer screenBuffer;
+
+// A 640 x 480 client area centred in the desktop's usable area (logs
+// "wr: %d %d %d %d"), titled "SKYWARD! Launcher". Fatal on failure.
+void openLauncherWindow(bool headless);
+void closeLauncherWindow();
+void launcherClientSize(int* width, int* height);
+void setLauncherClientSize(int width, int height);
+
+// Follows the client size (logs "resized screen buffer to %dx%d" and lays
+// the screen out again), draws the screen into the buffer and shows it.
+void paintLauncher(GuiScreen* screen, ISoftwareGuiRenderer* renderer);
+
+// Waits up to timeoutMs for an event (negative: until one comes, 0: not at
+// all), then handles every waiting event. Returns whether any of them was
+// more than a request to repaint; sets *needPaint when the window must be
+// drawn again. Closing the window sets quitRequested.
+bool pumpLauncherEvents(int timeoutMs, bool* needPaint);

@@ -1,0 +1,115 @@
+# The launcher program headless, driven by scripted clicks, in a copy of the
+# bin folder whose "game" is a stand-in that records being started, with a
+# settings folder of its own.
+source "$SKY_SOURCE_DIR/tests/e2e/lib.sh"
+LAUNCHER="$GAME"
+
+BIN="$WORK/bin"
+mkdir -p "$BIN" "$WORK/path"
+cp "$LAUNCHER" "$BIN/launcher"
+cp "$SKY_BIN_DIR/font.tga" "$BIN/"
+cat >"$BIN/game" <<'EOF'
+#!/bin/sh
+echo "started with $# arguments" >"$(dirname "$0")/game-started"
+EOF
+chmod +x "$BIN/game"
+# The web page opens through xdg-open; the stand-in records the address.
+cat >"$WORK/path/xdg-open" <<EOF
+#!/bin/sh
+echo "\$1" >"$WORK/opened"
+EOF
+chmod +x "$WORK/path/xdg-open"
+SETTINGS="$XDG_CONFIG_HOME/Quillon Games/SKYWARD/settings"
+
+# Button centres at 640 x 480 (scale 2): the four options down the middle,
+# Quit, Visit site and Play along the bottom.
+OPT1="320 130"
+OPT2="320 194"
+QUIT="106 406"
+VISIT="320 406"
+PLAY="534 406"
+
+# click PASS X Y: move there, press and release on the following passes.
+click() {
+  echo "$1 mousemove $2 $3"
+  echo "$(($1 + 1)) mousedown left"
+  echo "$(($1 + 2)) mouseup left"
+}
+
+# run NAME STEPS SCRIPT-LINES...: stdout to NAME.out, state to NAME.json, exit code in $rc
+run() {
+  local name="$1" steps="$2"
+  shift 2
+  printf '%s\n' "$@" >"$WORK/$name.txt"
+  PATH="$WORK/path:$PATH" "$BIN/launcher" --headless --steps "$steps" --input "$WORK/$name.txt" \
+    --dump-state "$WORK/$name.json" --shot "$WORK/$name.png" >"$WORK/$name.out" 2>"$WORK/$name.err"
+  rc=$?
+  [ "$rc" -eq 0 ] || fail "$name: exit code $rc"
+}
+field() { json_get "$1.json" "j$2"; }
+
+# No stored settings: the defaults show, and ending the run stores nothing.
+run fresh 3
+[ "$(field fresh "['options']")" = "['In window', 'Anti-aliasing: off', 'VSync: on', 'Normal voxels']" ] ||
+  fail "default options: $(field fresh "['options']")"
+expect_line fresh.out "^app path: '$BIN/'$"
+expect_line fresh.out "^wr: -?[0-9]+ -?[0-9]+ -?[0-9]+ -?[0-9]+$"
+expect_line fresh.out "^total start-up time: [0-9]+ ms$"
+expect_line fresh.out "^resized screen buffer to 640x480$"
+expect_line fresh.out "^closing\.\.\.$"
+expect_line fresh.out "^closed all systems$"
+[ -e "$SETTINGS" ] && fail "a run that ends without Play or Quit stored settings"
+python3 - "$WORK/fresh.png" <<'EOF' || fail "the picture is not a 640 x 480 PNG"
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+assert data[:8] == b"\x89PNG\r\n\x1a\n" and struct.unpack(">II", data[16:24]) == (640, 480)
+EOF
+
+# No pass at all: still a picture and a clean end.
+run zero 0
+[ "$(field zero "['buffer']")" = "[640, 480]" ] || fail "no picture without a pass"
+
+# Fullscreen toggled twice, then Play: the same flags are stored and the game
+# starts without arguments; the launcher closes at once.
+run play 40 "$(click 1 $OPT1)" "$(click 5 $OPT1)" "$(click 10 $PLAY)"
+[ "$(cat "$BIN/game-started" 2>/dev/null)" = "started with 0 arguments" ] || fail "the game was not started alone"
+grep -qx "flags = dword:4" "$SETTINGS" || fail "Play stored: $(cat "$SETTINGS")"
+[ "$(field play "['passes']")" -lt 40 ] || fail "the launcher stayed open after Play"
+[ "$(field play "['options'][0]")" = "In window" ] || fail "toggled twice: $(field play "['options'][0]")"
+
+# Anti-aliasing toggled, then Quit: the new value is stored, no game starts.
+rm -f "$BIN/game-started"
+run quit 40 "$(click 1 $OPT2)" "$(click 5 $QUIT)"
+grep -qx "flags = dword:6" "$SETTINGS" || fail "Quit stored: $(cat "$SETTINGS")"
+[ -e "$BIN/game-started" ] && fail "Quit started the game"
+[ "$(field quit "['options'][1]")" = "Anti-aliasing: on" ] || fail "the option text did not follow"
+
+# Toggled, then the window closed with Alt+F4: nothing is stored.
+run close 40 "$(click 1 $OPT1)" "5 keydown ALT" "6 keydown F4"
+grep -qx "flags = dword:6" "$SETTINGS" || fail "closing the window stored: $(cat "$SETTINGS")"
+[ "$(field close "['passes']")" -lt 40 ] || fail "Alt+F4 did not close the launcher"
+
+# Visit site: the web page opens and the launcher stays.
+run visit 12 "$(click 1 $VISIT)"
+[ "$(cat "$WORK/opened" 2>/dev/null)" = "https://quillongames.com/skyward" ] || fail "the web page was not opened"
+[ "$(field visit "['passes']")" = "12" ] || fail "Visit site closed the launcher"
+
+# A game that cannot be started: the reason shows and the launcher stays open.
+chmod -x "$BIN/game"
+run broken 12 "$(click 1 $PLAY)"
+[ "$(field broken "['status']")" = "Can't start the game: Permission denied" ] ||
+  fail "status line: '$(field broken "['status']")'"
+[ "$(field broken "['passes']")" = "12" ] || fail "the launcher closed after a failed start"
+expect_line broken.out "^can't start the game '$BIN/game': Permission denied$"
+rm -f "$BIN/game"
+run missing 12 "$(click 1 $PLAY)"
+[ "$(field missing "['status']")" = "Can't start the game: No such file or directory" ] ||
+  fail "status line: '$(field missing "['status']")'"
+
+# A broken font is fatal with its message and exit code 100.
+printf 'not a picture' >"$BIN/font.tga"
+"$BIN/launcher" --headless --steps 2 >"$WORK/font.out" 2>"$WORK/font.err"
+[ $? -eq 100 ] || fail "a broken font did not end the launcher with code 100"
+grep -q "can't load font from font.tga" "$WORK/font.err" || fail "no font message: $(cat "$WORK/font.err")"
+
+finish
