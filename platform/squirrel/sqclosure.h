@@ -101,7 +101,7 @@ struct SQExceptionTrap {
 
 struct SQGenerator : SQCollectable {
     enum State { eSuspended, eRunning, eDead };
-    SQObjectPtr _closure;
+    SQObjectPtr _func;  // the generator function
     std::vector<SQObjectPtr> _stack;  // the saved frame, 'this' first
     std::vector<SQExceptionTrap> _traps;
     const SQInstruction* _ip = nullptr;
@@ -117,5 +117,5 @@ struct SQGenerator : SQCollectable {
     ~SQGenerator() override;
 
 private:
-    SQGenerator(SQSharedState* ss, const SQObject& closure) : SQCollectable(ss), _closure(closure) {}
+    SQGenerator(SQSharedState* ss, const SQObject& closure) : SQCollectable(ss), _func(closure) {}
 };

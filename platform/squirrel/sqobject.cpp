@@ -224,7 +224,7 @@ void SQClosure::SetBase(SQClass* base)
 
 void SQGenerator::traverse(SQGCVisitor& v)
 {
-    v.visit(_closure);
+    v.visit(_func);
     for (const SQObjectPtr& o : _stack) v.visit(o);
     for (SQOuter* o : _outers) {
         SQObject ob;
@@ -252,7 +252,7 @@ void SQGenerator::Kill()
 void SQGenerator::finalize()
 {
     Kill();
-    _closure.Null();
+    _func.Null();
 }
 
 SQGenerator::~SQGenerator() { Kill(); }

@@ -98,7 +98,11 @@ struct SQObjectPtr : SQObject {
         o._type = OT_NULL;
         o._unVal.raw = 0;
     }
-    explicit SQObjectPtr(SQInteger i) { setInteger(i); }
+    explicit SQObjectPtr(SQInteger i)
+    {
+        _type = OT_INTEGER;
+        _unVal.nInteger = i;
+    }
     explicit SQObjectPtr(SQFloat f)
     {
         _type = OT_FLOAT;

@@ -22,6 +22,7 @@ static SQHash hashString(const SQChar* s, SQInteger len)
 
 SQString* SQStringTable::Add(SQSharedState* ss, const SQChar* s, SQInteger len)
 {
+    if (len < 0) len = (SQInteger)strlen(s);
     SQHash h = hashString(s, len);
     size_t b = h & (_buckets.size() - 1);
     for (SQString* p = _buckets[b]; p; p = p->_chain) {
@@ -100,6 +101,12 @@ SQSharedState::~SQSharedState()
 {
     _refs.clear();
     FinalizeAll();
+    if (_rootvm) {
+        SQVM* v = _rootvm;
+        _rootvm = nullptr;
+        if (--v->_uiRef == 0) sq_destroyobject(v);
+    }
+    if (_releasehook) _releasehook(_foreignptr, 0);
 }
 
 SQChar* SQSharedState::GetScratchPad(SQInteger size)

@@ -488,7 +488,7 @@ bool SQVM::ResumeGenerator(SQGenerator* gen, SQInteger target, bool root)
         return false;
     }
     if (!GrowStack(base + size + 1)) return false;
-    _stack[base - 1] = gen->_closure;
+    _stack[base - 1] = gen->_func;
     for (SQInteger i = 0; i < size; i++) _stack[base + i] = std::move(gen->_stack[i]);
     gen->_stack.clear();
     // The saved frame's captured variables live on the stack again.
@@ -511,7 +511,7 @@ bool SQVM::ResumeGenerator(SQGenerator* gen, SQInteger target, bool root)
     gen->_traps.clear();
     _callstack.emplace_back();
     SQCallInfo& ci = _callstack.back();
-    ci.closure = gen->_closure;
+    ci.closure = gen->_func;
     ci.ip = gen->_ip;
     ci.base = base;
     ci.top = base + size;
