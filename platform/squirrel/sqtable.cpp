@@ -15,7 +15,11 @@ SQTable* SQTable::Create(SQSharedState* ss, SQInteger capacity)
     return t;
 }
 
-void SQTable::release() { delete this; }
+void SQTable::release()
+{
+    SetDelegate(nullptr);
+    delete this;
+}
 
 void SQTable::traverse(SQGCVisitor& v)
 {
