@@ -49,24 +49,6 @@ struct VarRef {
     SQObjectPtr constval;
 };
 
-bool isArith(int op)
-{
-    switch (op) {
-    case '+':
-    case '-':
-    case '*':
-    case '/':
-    case '%':
-    case '&':
-    case '|':
-    case '^':
-    case TK_SHIFTL:
-    case TK_SHIFTR:
-    case TK_USHIFTR: return true;
-    default: return false;
-    }
-}
-
 int compareOpcode(int op)
 {
     switch (op) {
@@ -1004,7 +986,7 @@ private:
         if (tail)
             emit(OP_TAILCALL, base, nargs);
         else
-            emit(OP_CALL, base, nargs, t >= 0 ? t : base);
+            emit(OP_CALL, base, nargs, t >= 0 ? t : SQ_NO_TARGET);
         _fs->freereg = base + 1;
         return base;
     }

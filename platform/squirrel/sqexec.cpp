@@ -388,7 +388,7 @@ reload:
         }
             [[fallthrough]];
         case OP_CALL: {
-            SQInteger target = i.op == OP_CALL ? i.c : i.a;
+            SQInteger target = i.op == OP_CALL ? (i.c == SQ_NO_TARGET ? -1 : i.c) : i.a;
             SQObjectPtr fn(STK(i.a));
             SQInteger nargs = i.b;
             SQInteger callbase = base + i.a + 1;
@@ -409,7 +409,7 @@ reload:
                     outres = ret;
                     return true;
                 }
-                STK(target) = std::move(ret);
+                if (target >= 0) STK(target) = std::move(ret);
                 break;
             }
             case OT_CLASS: {
@@ -428,7 +428,7 @@ reload:
                     bool suspend;
                     if (!CallNative(_nativeclosure(ctor), nargs, callbase, ci->top, ret, suspend)) goto error;
                 }
-                STK(target) = std::move(inst);
+                if (target >= 0) STK(target) = std::move(inst);
                 break;
             }
             case OT_TABLE:
@@ -452,7 +452,7 @@ reload:
                     SQObjectPtr ret;
                     bool suspend;
                     if (!CallNative(_nativeclosure(mm), nargs + 1, callbase, ci->top, ret, suspend)) goto error;
-                    STK(target) = std::move(ret);
+                    if (target >= 0) STK(target) = std::move(ret);
                 }
                 break;
             }

@@ -62,7 +62,7 @@ SQInteger closure_getinfos(HSQUIRRELVM v)
         SQArray* params = SQArray::Create(v->ss(), 0);
         SQObjectPtr pref(params);
         for (const SQObjectPtr& n : p->_parameters) params->Append(n);
-        if (p->_varparams) params->Append(v->ss()->StringObj("..."));
+        if (p->_varparams) params->Append(v->ss()->_vargvstr);
         SQArray* defs = SQArray::Create(v->ss(), 0);
         SQObjectPtr dref(defs);
         for (const SQObjectPtr& d : _closure(fn)->_defaultparams) defs->Append(d);

@@ -61,7 +61,7 @@ enum SQOpcode : uint8_t {
     OP_JMP,          // ip += arg
     OP_JZ,           // if !a: ip += arg
     OP_JNZ,          // if a: ip += arg
-    OP_CALL,         // c = a(this = a+1, args a+2 .. a+b)   (b counts 'this')
+    OP_CALL,         // c = a(this = a+1, args a+2 .. a+b)   (b counts 'this'; c may be SQ_NO_TARGET)
     OP_TAILCALL,     // return a(...)
     OP_PREPCALL,     // a = b[c], a+1 = b
     OP_PREPCALLK,    // a = b[literal[arg]], a+1 = b
@@ -80,6 +80,9 @@ enum SQOpcode : uint8_t {
     OP_GETBASE,      // a = base class of the running method
     OP_COUNT
 };
+
+// Target register of a call whose result nobody uses.
+#define SQ_NO_TARGET 255
 
 struct SQInstruction {
     uint8_t op;

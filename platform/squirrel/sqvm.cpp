@@ -388,11 +388,13 @@ bool SQVM::CreateClassInstance(SQClass* cls, SQObjectPtr& inst, SQObjectPtr& con
 }
 
 // Calls a metamethod with 'this' and its arguments already pushed on top.
-bool SQVM::CallMetaMethod(const SQObject& closure, SQInteger nparams, SQObjectPtr& outres)
+bool SQVM::CallMetaMethod(const SQObject& closure, SQInteger nparams, SQObjectPtr& outres, bool raiseerror)
 {
     SQObjectPtr fn(closure);
-    bool ok = Call(fn, nparams, _top - nparams, outres, true);
-    Pop(nparams);
+    SQInteger base = _top - nparams;
+    bool ok = Call(fn, nparams, base, outres, raiseerror);
+    // A script call pops its parameters itself, other calls leave them.
+    while (_top > base) Pop();
     return ok;
 }
 
@@ -444,6 +446,11 @@ bool SQVM::Execute(const SQObject& closure, SQInteger nargs, SQInteger stackbase
 {
     SQInteger depth = (SQInteger)_callstack.size();
     bool pushed;
+    // Each nested run is a level of native recursion.
+    if (_nexecutes >= SQ_MAX_NATIVE_CALLS) {
+        Raise_Error("native stack overflow");
+        return false;
+    }
     if (!StartCall(_closure(closure), -1, nargs, stackbase, stackbase, pushed)) {
         if (raiseerror && !_errornotified && _traps.empty() && _nosuppress == 0) CallErrorHandler(_lasterror);
         return false;

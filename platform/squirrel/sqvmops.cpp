@@ -13,16 +13,6 @@
 #include "platform/squirrel/sqtable.h"
 #include "platform/squirrel/sqvm.h"
 
-namespace {
-SQObject tableObj(SQTable* t)
-{
-    SQObject o;
-    o._type = OT_TABLE;
-    o._unVal.raw = 0;
-    o._unVal.pTable = t;
-    return o;
-}
-}  // namespace
 
 SQInteger sq_numtostr(const SQObject& o, SQChar* buf, SQInteger size)
 {
@@ -103,7 +93,8 @@ int SQVM::FallBackGet(const SQObject& self, const SQObject& key, SQObjectPtr& de
     if (!GetMetaMethod(self, MT_GET, mm)) return 1;
     Push(self);
     Push(key);
-    if (CallMetaMethod(mm, 2, dest)) return 0;
+    // A clean "not found" is no error: the handler only hears of real ones.
+    if (CallMetaMethod(mm, 2, dest, false)) return 0;
     // _get throws null for a clean "not found".
     if (sq_type(_lasterror) == OT_NULL) return 1;
     return 2;
@@ -144,7 +135,6 @@ int SQVM::GetImpl(const SQObject& self, const SQObject& key, SQObjectPtr& dest, 
             return 1;
         }
         break;
-    case OT_WEAKREF: return GetImpl(_weakref(self)->_obj, key, dest, raw, usedefault);
     default: break;
     }
     if (raw) return 1;
@@ -192,7 +182,7 @@ int SQVM::FallBackSet(const SQObject& self, const SQObject& key, const SQObject&
     Push(key);
     Push(val);
     SQObjectPtr ret;
-    if (CallMetaMethod(mm, 3, ret)) return 0;
+    if (CallMetaMethod(mm, 3, ret, false)) return 0;
     if (sq_type(_lasterror) == OT_NULL) return 1;
     return 2;
 }
