@@ -199,8 +199,7 @@ SQRESULT sq_arrayremove(HSQUIRRELVM v, SQInteger idx, SQInteger itemidx)
     SQArray* a = arrayAt(v, idx);
     if (!a) return SQ_ERROR;
     if (itemidx < 0 || itemidx >= a->Size()) return sq_throwerror(v, "index out of range");
-    SQObjectPtr removed = std::move(a->_values[itemidx]);
-    a->_values.erase(a->_values.begin() + itemidx);
+    a->Remove(itemidx);
     return SQ_OK;
 }
 
@@ -209,7 +208,7 @@ SQRESULT sq_arrayinsert(HSQUIRRELVM v, SQInteger idx, SQInteger destpos)
     SQArray* a = arrayAt(v, idx);
     if (!a) return SQ_ERROR;
     if (destpos < 0 || destpos > a->Size()) return sq_throwerror(v, "index out of range");
-    a->_values.insert(a->_values.begin() + destpos, SQObjectPtr(sq_stackobj(v, -1)));
+    a->Insert(destpos, sq_stackobj(v, -1));
     v->Pop();
     return SQ_OK;
 }

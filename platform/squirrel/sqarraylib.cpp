@@ -30,7 +30,7 @@ SQInteger array_append(HSQUIRRELVM v)
 SQInteger array_extend(HSQUIRRELVM v)
 {
     SQObjectPtr other(sq_stackobj(v, 2));
-    std::vector<SQObjectPtr> items = _array(other)->_values;
+    std::vector<SQObjectPtr> items(_array(other)->_values.begin(), _array(other)->_values.end());
     for (const SQObjectPtr& o : items) self(v)->_values.push_back(o);
     return returnSelf(v);
 }
@@ -59,7 +59,7 @@ SQInteger array_insert(HSQUIRRELVM v)
     sq_getinteger(v, 2, &idx);
     SQArray* a = self(v);
     if (idx < 0 || idx > a->Size()) return sq_throwerror(v, "index out of range");
-    a->_values.insert(a->_values.begin() + idx, SQObjectPtr(sq_stackobj(v, 3)));
+    a->Insert(idx, sq_stackobj(v, 3));
     return returnSelf(v);
 }
 
@@ -69,8 +69,8 @@ SQInteger array_remove(HSQUIRRELVM v)
     sq_getinteger(v, 2, &idx);
     SQArray* a = self(v);
     if (idx < 0 || idx >= a->Size()) return sq_throwerror(v, "index out of range");
-    SQObjectPtr removed = std::move(a->_values[idx]);
-    a->_values.erase(a->_values.begin() + idx);
+    SQObjectPtr removed = a->_values[idx];
+    a->Remove(idx);
     v->Push(sq_realval(removed));
     return 1;
 }

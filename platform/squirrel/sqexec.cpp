@@ -470,6 +470,14 @@ reload:
             break;
         }
         case OP_PREPCALLVAR: {
+            if (sq_type(STK(0)) == OT_TABLE) {
+                SQObjectPtr* slot = _table(STK(0))->GetSlot(lits[i.arg]);
+                if (slot) {
+                    STK(i.a) = sq_realval(*slot);
+                    STK(i.a + 1) = STK(0);
+                    break;
+                }
+            }
             SQObjectPtr self(STK(0)), root, tmp;
             if (sq_type(cl->_root) == OT_WEAKREF) root = _weakref(cl->_root)->_obj;
             if (!GetVar(self, root, lits[i.arg], tmp)) goto error;

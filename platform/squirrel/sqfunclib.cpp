@@ -23,7 +23,7 @@ SQInteger closure_pcall(HSQUIRRELVM v) { return closure_call_impl(v, false); }
 SQInteger closure_acall_impl(HSQUIRRELVM v, bool raiseerror)
 {
     SQObjectPtr fn(sq_stackobj(v, 1)), args(sq_stackobj(v, 2)), ret;
-    std::vector<SQObjectPtr> items = _array(args)->_values;
+    std::vector<SQObjectPtr> items(_array(args)->_values.begin(), _array(args)->_values.end());
     if (items.empty()) return sq_throwerror(v, "the array must contain at least the 'this' object");
     SQInteger top = v->_top;
     v->Push(fn);

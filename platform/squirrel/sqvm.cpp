@@ -32,7 +32,7 @@ void SQVM::release()
 void SQVM::traverse(SQGCVisitor& v)
 {
     for (SQInteger i = 0; i < (SQInteger)_stack.size(); i++) v.visit(_stack[i]);
-    for (const SQCallInfo& ci : _callstack) v.visit(ci.closure);
+    for (size_t i = 0; i < _callstack.size(); i++) v.visit(_callstack[i].closure);
     for (SQOuter* o = _openouters; o; o = o->_next) {
         SQObject ob;
         ob._type = OT_OUTER;
@@ -231,7 +231,7 @@ void SQVM::LeaveFrame()
 {
     SQCallInfo& ci = _callstack.back();
     SQInteger depth = (SQInteger)_callstack.size() - 1;
-    CloseOuters(ci.base);
+    if (_openouters && _openouters->_idx >= ci.base) CloseOuters(ci.base);
     while (!_traps.empty() && _traps.back().callDepth >= depth) _traps.pop_back();
     SQInteger end = _top > ci.top ? _top : ci.top;
     for (SQInteger i = ci.base; i < end; i++) _stack[i].Null();
@@ -297,7 +297,7 @@ bool SQVM::StartCall(SQClosure* closure, SQInteger target, SQInteger nargs, SQIn
         _lastresult = genref;
         return true;
     }
-    _callstack.emplace_back();
+    _callstack.push();
     SQCallInfo& ci = _callstack.back();
     ci.closure = SQObjectPtr(closure);
     ci.ip = p->_code.data();
@@ -341,7 +341,7 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger nargs, SQInteger base, SQIn
     if (!GrowStack(base + nargs + nouters + 64)) return false;
     if (sq_type(nc->_env) == OT_WEAKREF) _stack[base] = _weakref(nc->_env)->_obj;
     for (SQInteger i = 0; i < nouters; i++) _stack[base + nargs + i] = nc->_outervalues[i];
-    _callstack.emplace_back();
+    _callstack.push();
     SQCallInfo& ci = _callstack.back();
     ci.closure = SQObjectPtr(nc);
     ci.native = true;
@@ -516,7 +516,7 @@ bool SQVM::ResumeGenerator(SQGenerator* gen, SQInteger target, bool root)
         _traps.push_back(t);
     }
     gen->_traps.clear();
-    _callstack.emplace_back();
+    _callstack.push();
     SQCallInfo& ci = _callstack.back();
     ci.closure = gen->_func;
     ci.ip = gen->_ip;

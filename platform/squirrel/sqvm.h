@@ -2,7 +2,7 @@
 // stack and call stack. Threads made by newthread are VMs sharing the state.
 #pragma once
 
-#include <deque>
+#include <memory>
 
 #include "platform/squirrel/sqclosure.h"
 #include "platform/squirrel/sqstate.h"
@@ -29,11 +29,44 @@ struct SQCallInfo {
     bool foreachgen = false;   // resumed by foreach
 };
 
+// The call frames of a VM. Frames live in fixed chunks that are kept once
+// made, so a frame keeps its address while calls come and go above it.
+class SQCallStack {
+public:
+    size_t size() const { return _size; }
+    bool empty() const { return _size == 0; }
+    SQCallInfo& operator[](size_t i) { return _chunks[i / CHUNK][i % CHUNK]; }
+    const SQCallInfo& operator[](size_t i) const { return _chunks[i / CHUNK][i % CHUNK]; }
+    SQCallInfo& back() { return (*this)[_size - 1]; }
+    const SQCallInfo& back() const { return (*this)[_size - 1]; }
+    SQCallInfo& push()
+    {
+        if (_size == _chunks.size() * CHUNK) _chunks.push_back(std::make_unique<SQCallInfo[]>(CHUNK));
+        SQCallInfo& ci = (*this)[_size++];
+        ci = SQCallInfo();
+        return ci;
+    }
+    void pop_back()
+    {
+        back().closure.Null();
+        _size--;
+    }
+    void clear()
+    {
+        while (_size) pop_back();
+    }
+
+private:
+    static constexpr size_t CHUNK = 64;
+    std::vector<std::unique_ptr<SQCallInfo[]>> _chunks;
+    size_t _size = 0;
+};
+
 struct SQVM : SQCollectable {
     std::vector<SQObjectPtr> _stack;
     SQInteger _top = 0;        // first free slot
     SQInteger _stackbase = 0;  // base of the running native function's frame
-    std::deque<SQCallInfo> _callstack;  // a deque: frames keep their address while others come and go
+    SQCallStack _callstack;
     std::vector<SQExceptionTrap> _traps;
     SQOuter* _openouters = nullptr;
     SQObjectPtr _roottable;
