@@ -257,17 +257,8 @@ SQRESULT sq_setdelegate(HSQUIRRELVM v, SQInteger idx)
 SQRESULT sq_getdelegate(HSQUIRRELVM v, SQInteger idx)
 {
     const SQObjectPtr& self = sq_stackobj(v, idx);
-    SQTable* d;
-    switch (sq_type(self)) {
-        case OT_TABLE:
-            d = _table(self)->_delegate;
-            break;
-        case OT_USERDATA:
-            d = _userdata(self)->_delegate;
-            break;
-        default:
-            return sq_throwerror(v, "wrong type");
-    }
+    if (sq_type(self) != OT_TABLE && sq_type(self) != OT_USERDATA) return sq_throwerror(v, "wrong type");
+    SQTable* d = sq_delegateof(self);
     if (d)
         v->Push(SQObjectPtr(d));
     else

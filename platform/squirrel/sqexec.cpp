@@ -566,14 +566,7 @@ reload:
                 }
                 if (ci->ctor) val = STK(0);
                 if (s->_debughook_native || sq_type(s->_debughook_closure) != OT_NULL) CallDebugHook('r');
-                bool root = ci->root;
-                SQInteger target = ci->target;
-                LeaveFrame();
-                if (root) {
-                    outres = std::move(val);
-                    return true;
-                }
-                if (target >= 0) _stack[_callstack.back().base + target] = std::move(val);
+                if (LeaveWithValue(val, outres)) return true;
                 goto reload;
             }
             case OP_YIELD: {
@@ -583,15 +576,8 @@ reload:
                 }
                 SQObjectPtr val;
                 if (i.b) val = STK(i.a);
-                bool root = ci->root;
-                SQInteger target = ci->target;
                 SaveGenerator(*ci);
-                LeaveFrame();
-                if (root) {
-                    outres = std::move(val);
-                    return true;
-                }
-                if (target >= 0) _stack[_callstack.back().base + target] = std::move(val);
+                if (LeaveWithValue(val, outres)) return true;
                 goto reload;
             }
             case OP_RESUME: {

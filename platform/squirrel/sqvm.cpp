@@ -245,6 +245,20 @@ void SQVM::LeaveFrame()
     }
 }
 
+bool SQVM::LeaveWithValue(SQObjectPtr& val, SQObjectPtr& outres)
+{
+    SQCallInfo& ci = _callstack.back();
+    bool root = ci.root;
+    SQInteger target = ci.target;
+    LeaveFrame();
+    if (root) {
+        outres = std::move(val);
+        return true;
+    }
+    if (target >= 0) _stack[_callstack.back().base + target] = std::move(val);
+    return false;
+}
+
 bool SQVM::StartCall(SQClosure* closure, SQInteger target, SQInteger nargs, SQInteger base, SQInteger prevtop,
                      bool& pushed)
 {

@@ -140,6 +140,9 @@ struct SQVM : SQCollectable {
     bool ResumeGenerator(SQGenerator* gen, SQInteger target, bool root);
     void SaveGenerator(SQCallInfo& ci);
     void LeaveFrame();
+    // Ends the current frame and hands val to the caller's target register;
+    // true when the frame was the root one, whose value goes to outres.
+    bool LeaveWithValue(SQObjectPtr& val, SQObjectPtr& outres);
     void CloseOuters(SQInteger fromidx);
     SQOuter* FindOuter(SQInteger idx);
     void RelocateOuters();
@@ -177,6 +180,9 @@ struct SQVM : SQCollectable {
 private:
     using SQCollectable::SQCollectable;
 };
+
+// The delegate of a table or userdata, else null.
+SQTable* sq_delegateof(const SQObject& o);
 
 // Raw value to text for numbers, the language's way: integers as %d and
 // floats as %g.

@@ -53,27 +53,28 @@ bool sq_str2num(const SQChar* s, SQInteger len, SQObjectPtr& res, SQInteger base
 
 // --- metamethods ---------------------------------------------------------------
 
+SQTable* sq_delegateof(const SQObject& o)
+{
+    switch (sq_type(o)) {
+        case OT_TABLE:
+            return _table(o)->_delegate;
+        case OT_USERDATA:
+            return _userdata(o)->_delegate;
+        default:
+            return nullptr;
+    }
+}
+
 bool SQVM::GetMetaMethod(const SQObject& self, SQMetaMethod mm, SQObjectPtr& closure)
 {
-    SQTable* d = nullptr;
-    switch (sq_type(self)) {
-        case OT_TABLE:
-            d = _table(self)->_delegate;
-            break;
-        case OT_USERDATA:
-            d = _userdata(self)->_delegate;
-            break;
-        case OT_INSTANCE: {
-            const SQObjectPtr* m = _instance(self)->GetMetaMethod(mm);
-            if (!m) return false;
-            closure = *m;
-            return true;
-        }
-        default:
-            return false;
+    if (sq_type(self) == OT_INSTANCE) {
+        const SQObjectPtr* m = _instance(self)->GetMetaMethod(mm);
+        if (!m) return false;
+        closure = *m;
+        return true;
     }
     // Metamethods live in the delegate, or further up its delegate chain.
-    for (; d; d = d->_delegate) {
+    for (SQTable* d = sq_delegateof(self); d; d = d->_delegate) {
         if (d->Get(ss()->_metamethodnames[mm], closure)) return true;
     }
     return false;
@@ -84,8 +85,7 @@ int SQVM::FallBackGet(const SQObject& self, const SQObject& key, SQObjectPtr& de
     switch (sq_type(self)) {
         case OT_TABLE:
         case OT_USERDATA: {
-            SQTable* d = sq_type(self) == OT_TABLE ? _table(self)->_delegate : _userdata(self)->_delegate;
-            for (; d; d = d->_delegate) {
+            for (SQTable* d = sq_delegateof(self); d; d = d->_delegate) {
                 if (d->Get(key, dest)) return 0;
             }
             break;
