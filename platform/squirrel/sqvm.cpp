@@ -58,16 +58,16 @@ void SQVM::finalize()
 
 // --- stack -------------------------------------------------------------------
 
-bool SQVM::GrowStack(SQInteger needed)
+bool SQVM::GrowStack(SQInteger needed, bool limited)
 {
     if (needed <= (SQInteger)_stack.size()) return true;
-    if (needed > SQ_MAX_STACK_SIZE) {
+    if (limited && needed > SQ_MAX_STACK_SIZE) {
         Raise_Error("stack overflow");
         return false;
     }
     SQInteger size = (SQInteger)_stack.size() * 2;
     if (size < needed + 64) size = needed + 64;
-    if (size > SQ_MAX_STACK_SIZE) size = SQ_MAX_STACK_SIZE;
+    if (limited && size > SQ_MAX_STACK_SIZE) size = SQ_MAX_STACK_SIZE;
     _stack.resize((size_t)size);
     RelocateOuters();
     return true;

@@ -96,10 +96,12 @@ struct SQVM : SQCollectable {
     SQSharedState* ss() const { return _sharedstate; }
 
     // --- stack -----------------------------------------------------------
-    bool GrowStack(SQInteger needed);
+    // Makes room for needed slots; false with "stack overflow" past the
+    // limit scripts may use, unless the room is for the host's own values.
+    bool GrowStack(SQInteger needed, bool limited = true);
     void Push(const SQObject& o)
     {
-        if (_top >= (SQInteger)_stack.size()) GrowStack(_top + 1);
+        if (_top >= (SQInteger)_stack.size()) GrowStack(_top + 1, false);
         _stack[_top++] = o;
     }
     void Pop(SQInteger n = 1)
