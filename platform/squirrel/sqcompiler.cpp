@@ -354,6 +354,7 @@ private:
 
     void statement(Node* n)
     {
+        Depth depth(*this, n);
         if (_err.failed()) return;
         setLine(n);
         switch (n->kind) {
@@ -722,8 +723,20 @@ private:
 
     bool isStringLiteral(Node* e) { return e->kind == NK::Literal && !e->flag && sq_type(e->value) == OT_STRING; }
 
+    // Code generation recurses along the tree; long chains such as
+    // a.b.c... or 1+1+1... make deep trees even without nesting.
+    struct Depth {
+        CodeGen& g;
+        Depth(CodeGen& gen, const Node* n) : g(gen)
+        {
+            if (++g._depth > MAX_DEPTH) g.error(n, "expression too complex");
+        }
+        ~Depth() { g._depth--; }
+    };
+
     void exprTo(Node* e, int t)
     {
+        Depth depth(*this, e);
         if (_err.failed()) return;
         int saved = _fs->freereg;
         SQObjectPtr cv;
@@ -993,7 +1006,17 @@ private:
             emit(cmp, t, ra, rb);
             return;
         }
-        int ra = exprAny(e->a);
+        // A temporary target doubles as the register of the left operand, so
+        // long chains like a + b + c + ... need two registers, not one each.
+        int ra;
+        bool leftIsLocal = e->a->kind == NK::This ||
+                           (e->a->kind == NK::Ident && resolve(e->a->name).kind == VarKind::Local);
+        if (t >= localsTop() && !leftIsLocal) {
+            exprTo(e->a, t);
+            ra = t;
+        } else {
+            ra = exprAny(e->a);
+        }
         SQObjectPtr k;
         if ((op == '+' || op == '-') && smallLiteral(e->b, k)) {
             emit(op == '+' ? OP_ADDK : OP_SUBK, t, ra, 0, literal(k));
@@ -1006,6 +1029,7 @@ private:
     // Emits jumps taken when the truth of e equals jumpIf.
     void condJump(Node* e, bool jumpIf, std::vector<int>& jumps)
     {
+        Depth depth(*this, e);
         if (_err.failed()) return;
         int saved = _fs->freereg;
         switch (e->kind) {
@@ -1290,6 +1314,8 @@ private:
     SQObjectPtr _sourcename;
     SQCompileError& _err;
     FuncState* _fs = nullptr;
+    int _depth = 0;
+    static constexpr int MAX_DEPTH = 1000;
 };
 
 }  // namespace

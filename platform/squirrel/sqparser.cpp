@@ -111,8 +111,20 @@ private:
         return b;
     }
 
+    // Nesting is bounded so that deeply nested input is an error rather than
+    // the end of the C++ stack.
+    struct Nesting {
+        Parser& p;
+        explicit Nesting(Parser& parser) : p(parser)
+        {
+            if (++p._depth > MAX_NESTING) p.error("too many nested blocks or expressions");
+        }
+        ~Nesting() { p._depth--; }
+    };
+
     Node* statement()
     {
+        Nesting nest(*this);
         Node* n;
         switch (tok()) {
             case ';':
@@ -603,6 +615,7 @@ private:
 
     Node* expression()
     {
+        Nesting nest(*this);
         Node* lhs = ternary();
         switch (tok()) {
             case '=':
@@ -722,6 +735,7 @@ private:
 
     Node* unary()
     {
+        Nesting nest(*this);
         int t = tok();
         switch (t) {
             case '-': {
@@ -978,6 +992,8 @@ private:
     SQCompileError& _err;
     std::vector<FuncDecl*> _funcs;
     int _prevtok = TK_EOF;
+    int _depth = 0;
+    static constexpr int MAX_NESTING = 500;
 };
 
 }  // namespace

@@ -414,3 +414,38 @@ TEST_F(SqCompile, PrintGoesToThePrintFunction)
 }
 
 }  // namespace
+
+namespace {
+
+using SqCompileLimits = SqTestVm;
+
+TEST_F(SqCompileLimits, DeepNestingIsACompileErrorNotACrash)
+{
+    std::string nested = "return " + std::string(100000, '(') + "1" + std::string(100000, ')') + ";";
+    EXPECT_FALSE(run(nested));
+    EXPECT_EQ(compileError, "too many nested blocks or expressions");
+    std::string blocks = std::string(100000, '{') + std::string(100000, '}');
+    EXPECT_FALSE(run(blocks));
+    std::string chain = "x <- 1";
+    for (int i = 0; i < 100000; i++) chain += "+1";
+    EXPECT_FALSE(run(chain));
+    EXPECT_EQ(compileError, "expression too complex");
+    std::string fields = "t <- {}; t.a";
+    for (int i = 0; i < 50000; i++) fields += ".a";
+    EXPECT_FALSE(run(fields));
+}
+
+TEST_F(SqCompileLimits, ReasonableNestingAndChainsCompile)
+{
+    std::string nested = "x <- " + std::string(100, '(') + "1" + std::string(100, ')') + ";";
+    EXPECT_TRUE(run(nested));
+    std::string chain = "y <- 0";
+    for (int i = 0; i < 500; i++) chain += "+1";
+    EXPECT_TRUE(run(chain));
+    pushGlobal("y");
+    SQInteger y;
+    sq_getinteger(v, -1, &y);
+    EXPECT_EQ(y, 500);
+}
+
+}  // namespace
