@@ -14,7 +14,6 @@ struct SQOuter : SQCollectable {
     SQInteger _idx;  // stack index while open
     SQObjectPtr _value;
     SQOuter* _next = nullptr;  // next open outer of the same VM, by stack index
-    SQVM* _owner = nullptr;    // VM whose stack holds the value while open
 
     static SQOuter* Create(SQSharedState* ss, SQObjectPtr* slot) { return new SQOuter(ss, slot); }
     SQObjectType objType() const override { return OT_OUTER; }
@@ -94,7 +93,6 @@ private:
 // reaches it.
 struct SQExceptionTrap {
     SQInteger callDepth;  // call frame the try belongs to
-    SQInteger stackbase;  // that frame's base, relative for generators
     const SQInstruction* ip;
     SQInteger target;  // register receiving the error value
 };

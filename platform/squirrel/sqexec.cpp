@@ -696,7 +696,6 @@ reload:
             case OP_PUSHTRAP: {
                 SQExceptionTrap t;
                 t.callDepth = (SQInteger)_callstack.size() - 1;
-                t.stackbase = base;
                 t.ip = ip + i.arg;
                 t.target = i.a;
                 _traps.push_back(t);

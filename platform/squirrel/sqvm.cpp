@@ -197,7 +197,6 @@ SQOuter* SQVM::FindOuter(SQInteger idx)
     if (*pp && (*pp)->_idx == idx) return *pp;
     SQOuter* o = SQOuter::Create(ss(), &_stack[idx]);
     o->_idx = idx;
-    o->_owner = this;
     o->_next = *pp;
     *pp = o;
     o->_uiRef++;  // the open list's reference
@@ -212,7 +211,6 @@ void SQVM::CloseOuters(SQInteger fromidx)
         o->_next = nullptr;
         o->_value = *o->_valptr;
         o->_valptr = &o->_value;
-        o->_owner = nullptr;
         if (--o->_uiRef == 0) sq_destroyobject(o);
     }
 }
@@ -520,7 +518,6 @@ bool SQVM::ResumeGenerator(SQGenerator* gen, SQInteger target, bool root)
         SQOuter* o = gen->_outers[i];
         o->_idx += base;
         o->_valptr = &_stack[o->_idx];
-        o->_owner = this;
         SQOuter** pp = &_openouters;
         while (*pp && (*pp)->_idx > o->_idx) pp = &(*pp)->_next;
         o->_next = *pp;
@@ -563,7 +560,6 @@ void SQVM::SaveGenerator(SQCallInfo& ci)
         o->_next = nullptr;
         o->_idx -= ci.base;
         o->_valptr = &gen->_stack[o->_idx];
-        o->_owner = nullptr;
         gen->_outers.push_back(o);
     }
     SQInteger depth = (SQInteger)_callstack.size() - 1;
@@ -602,4 +598,3 @@ bool SQVM::WakeUp(bool hasvalue, const SQObject& value, SQObjectPtr& outres, boo
     return ok;
 }
 
-bool SQVM::IsRunningNativeOnly() const { return !_callstack.empty() && _callstack.back().native; }

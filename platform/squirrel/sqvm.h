@@ -81,7 +81,6 @@ struct SQVM : SQCollectable {
     bool _errornotified = false;  // the handler already saw the current error
     SQInteger _state = SQ_VMSTATE_IDLE;
     SQInteger _suspendtarget = -1;  // register receiving the wakeup value
-    bool _suspendroot = false;      // the native that suspended was called from the host
     SQUserPointer _foreignptr = nullptr;
     SQRELEASEHOOK _releasehook = nullptr;
     bool _indebughook = false;
@@ -148,7 +147,6 @@ struct SQVM : SQCollectable {
     void CloseOuters(SQInteger fromidx);
     SQOuter* FindOuter(SQInteger idx);
     void RelocateOuters();
-    bool IsRunningNativeOnly() const;
     void CallDebugHook(SQInteger type, SQInteger line = 0);
 
     // --- object operations (sqvmops.cpp) -----------------------------------
