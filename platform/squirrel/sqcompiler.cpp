@@ -1009,8 +1009,8 @@ private:
         // A temporary target doubles as the register of the left operand, so
         // long chains like a + b + c + ... need two registers, not one each.
         int ra;
-        bool leftIsLocal = e->a->kind == NK::This ||
-                           (e->a->kind == NK::Ident && resolve(e->a->name).kind == VarKind::Local);
+        bool leftIsLocal =
+            e->a->kind == NK::This || (e->a->kind == NK::Ident && resolve(e->a->name).kind == VarKind::Local);
         if (t >= localsTop() && !leftIsLocal) {
             exprTo(e->a, t);
             ra = t;

@@ -597,4 +597,3 @@ bool SQVM::WakeUp(bool hasvalue, const SQObject& value, SQObjectPtr& outres, boo
     if (_state == SQ_VMSTATE_RUNNING) _state = SQ_VMSTATE_IDLE;
     return ok;
 }
-
