@@ -435,16 +435,7 @@ reload:
                         newtop < (SQInteger)_stack.size() && _callstack.size() < SQ_MAX_CALL_DEPTH &&
                         !s->_debughook_native && sq_type(s->_debughook_closure) == OT_NULL) {
                         SQInteger prevtop = ci->top;
-                        SQCallInfo& nci = _callstack.push();
-                        nci.closure = R[i.a];
-                        nci.ip = p->_code.data();
-                        nci.base = callbase;
-                        nci.top = newtop;
-                        nci.target = target;
-                        nci.prevtop = prevtop;
-                        nci.prevstackbase = _stackbase;
-                        _stackbase = callbase;
-                        _top = newtop;
+                        PushFrame(R[i.a], p->_code.data(), callbase, newtop, target, prevtop);
                         goto reload;
                     }
                 }

@@ -309,17 +309,8 @@ bool SQVM::StartCall(SQClosure* closure, SQInteger target, SQInteger nargs, SQIn
         _lastresult = genref;
         return true;
     }
-    _callstack.push();
-    SQCallInfo& ci = _callstack.back();
-    ci.closure = SQObjectPtr(closure);
-    ci.ip = p->_code.data();
-    ci.base = base;
-    ci.top = base + p->_stacksize;
-    ci.target = target;
-    ci.prevtop = prevtop;
-    ci.prevstackbase = _stackbase;
-    _stackbase = base;
-    _top = ci.top;
+    SQObjectPtr ref(closure);
+    PushFrame(ref, p->_code.data(), base, base + p->_stacksize, target, prevtop);
     pushed = true;
     if (ss()->_debughook_native || sq_type(ss()->_debughook_closure) != OT_NULL) CallDebugHook('c');
     return true;
@@ -353,17 +344,9 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger nargs, SQInteger base, SQIn
     if (!GrowStack(base + nargs + nouters + 64)) return false;
     if (sq_type(nc->_env) == OT_WEAKREF) _stack[base] = _weakref(nc->_env)->_obj;
     for (SQInteger i = 0; i < nouters; i++) _stack[base + nargs + i] = nc->_outervalues[i];
-    _callstack.push();
-    SQCallInfo& ci = _callstack.back();
-    ci.closure = SQObjectPtr(nc);
-    ci.native = true;
-    ci.base = base;
-    ci.top = base + nargs + nouters;
-    ci.prevtop = prevtop;
-    ci.prevstackbase = _stackbase;
-    _stackbase = base;
     SQInteger oldtop = _top;
-    _top = base + nargs + nouters;
+    SQObjectPtr ref(nc);
+    PushFrame(ref, nullptr, base, base + nargs + nouters, -1, prevtop).native = true;
     for (SQInteger i = _top; i < oldtop; i++) _stack[i].Null();
     bool hook = ss()->_debughook_native || sq_type(ss()->_debughook_closure) != OT_NULL;
     if (hook) CallDebugHook('c');
@@ -530,19 +513,10 @@ bool SQVM::ResumeGenerator(SQGenerator* gen, SQInteger target, bool root)
         _traps.push_back(t);
     }
     gen->_traps.clear();
-    _callstack.push();
-    SQCallInfo& ci = _callstack.back();
-    ci.closure = gen->_func;
-    ci.ip = gen->_ip;
-    ci.base = base;
-    ci.top = base + size;
-    ci.target = target;
-    ci.prevtop = prevtop;
-    ci.prevstackbase = _stackbase;
+    SQCallInfo& ci = PushFrame(gen->_func, gen->_ip, base, base + size, target, prevtop);
     ci.generator = gen;
     ci.root = root;
     gen->_uiRef++;  // the frame keeps the generator alive while it runs
-    _stackbase = base;
     _top = ci.top;
     gen->_state = SQGenerator::eRunning;
     return true;

@@ -38,17 +38,11 @@ public:
     const SQCallInfo& operator[](size_t i) const { return _chunks[i / CHUNK][i % CHUNK]; }
     SQCallInfo& back() { return (*this)[_size - 1]; }
     const SQCallInfo& back() const { return (*this)[_size - 1]; }
+    // A new frame; the caller sets every field (see SQVM::PushFrame).
     SQCallInfo& push()
     {
         if (_size == _chunks.size() * CHUNK) _chunks.push_back(std::make_unique<SQCallInfo[]>(CHUNK));
-        // A popped frame already holds a null closure; the rest is reset here.
-        SQCallInfo& ci = (*this)[_size++];
-        ci.ip = nullptr;
-        ci.base = ci.top = ci.prevtop = ci.prevstackbase = 0;
-        ci.target = -1;
-        ci.generator = nullptr;
-        ci.root = ci.native = ci.ctor = false;
-        return ci;
+        return (*this)[_size++];
     }
     void pop_back()
     {
@@ -140,6 +134,24 @@ struct SQVM : SQCollectable {
     bool CreateClassInstance(SQClass* cls, SQObjectPtr& inst, SQObjectPtr& constructor);
     bool ResumeGenerator(SQGenerator* gen, SQInteger target, bool root);
     void SaveGenerator(SQCallInfo& ci);
+    // Pushes a call frame and makes it the current one.
+    SQCallInfo& PushFrame(const SQObject& closure, const SQInstruction* ip, SQInteger base, SQInteger top,
+                          SQInteger target, SQInteger prevtop)
+    {
+        SQCallInfo& ci = _callstack.push();
+        ci.closure = closure;
+        ci.ip = ip;
+        ci.base = base;
+        ci.top = top;
+        ci.target = target;
+        ci.prevtop = prevtop;
+        ci.prevstackbase = _stackbase;
+        ci.generator = nullptr;
+        ci.root = ci.native = ci.ctor = false;
+        _stackbase = base;
+        _top = top;
+        return ci;
+    }
     void LeaveFrame();
     // Ends the current frame and hands val to the caller's target register;
     // true when the frame was the root one, whose value goes to outres.
