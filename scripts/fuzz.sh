@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang and runs each for about SECONDS/2
+# Builds the libFuzzer targets with clang and runs each for about SECONDS/3
 # seconds on the seed corpus plus what earlier runs found. Exits non-zero
 # when a target crashes; the crashing input is left in build-fuzz/artifacts/.
 #
@@ -7,18 +7,21 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-per_target=$(( seconds / 2 > 1 ? seconds / 2 : 1 ))
+per_target=$(( seconds / 3 > 1 ? seconds / 3 : 1 ))
 build=build-fuzz
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DSKY_BUILD_FUZZ=ON -DSKY_BUILD_TESTS=OFF \
   -DSKY_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --target fuzz_tiles fuzz_palette level_tiles -j2
+cmake --build "$build" --target fuzz_tiles fuzz_palette fuzz_squirrel level_tiles -j2
 
 seeds="$build/fuzz-seeds"
 python3 fuzz/make_seeds.py "$seeds" "$build/bin/tiles.bin" "$build/bin/level.pal"
+# The language tests are the compiler's seeds.
+mkdir -p "$seeds/squirrel"
+cp tests/squirrel/*.nut "$seeds/squirrel/"
 mkdir -p "$build/artifacts"
 
-for target in tiles palette; do
+for target in tiles palette squirrel; do
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
   echo "== fuzz_$target for ${per_target}s"
