@@ -24,6 +24,8 @@ tryIt("search without text", function() { return ex.search(); });
 tryIt("search a number", function() { return ex.search(12); });
 tryIt("float start", function() { return ex.search("a", 0.5); });
 tryIt("other this", function() { return ex.search.call({}, "a"); });
+class Other {}
+tryIt("other class", function() { return ex.search.call(Other(), "a"); });
 tryIt("unconstructed", function() { return regexp.instance().match("a"); });
 tryIt("no pattern", function() { return regexp(); });
 tryIt("number pattern", function() { return regexp(1); });

@@ -13,3 +13,9 @@ print(regexp("").match("") + " " + regexp("").match("x") + "\n");
 print(regexp(@"\s*").match(" \t\n") + " " + regexp(@"\p+").match(";:!") + " " + regexp(@"\x+").match("c0FFee") + "\n");
 print(regexp(@"\a\A").match("x1") + " " + regexp(@"\l\u").match("aB") + " " + regexp(@"\c\C").match("\tx") + "\n");
 print(regexp("[^abc]").match("d") + " " + regexp("[^abc]").match("a") + " " + regexp(@"a\.b").match("axb") + "\n");
+// Calling the constructor again replaces the pattern; every regexp frees its
+// pattern when it dies.
+local re = regexp("a+");
+re.constructor("b+");
+print(re.match("aa") + " " + re.match("bb") + "\n");
+for (local i = 0; i < 100; i++) regexp("(x|y)" + i).match("x" + i);

@@ -2,9 +2,9 @@
 #include <cstring>
 #include <string>
 
+#include "platform/squirrel/sqstdstring.h"
 #include "platform/squirrel/stdstring/format.h"
 #include "platform/squirrel/stdstring/libBinding.h"
-#include "platform/squirrel/stdstring/sqstdstring.h"
 #include "platform/squirrel/stdstring/stringOps.h"
 
 namespace {
