@@ -149,12 +149,13 @@ void sqstd::registerFunctions(HSQUIRRELVM v, const SQRegFunction* functions, siz
 
 SQRESULT sqstd_format(HSQUIRRELVM v, SQInteger nformatstringidx, SQInteger* outlen, SQChar** output)
 {
+    SQInteger top = sq_gettop(v);
+    if (nformatstringidx < 0) nformatstringidx += top + 1;  // counted from the top
     const SQChar* format = nullptr;
     SQInteger formatLength = 0;
     if (SQ_FAILED(sq_getstringandsize(v, nformatstringidx, &format, &formatLength))) {
         return sq_throwerror(v, "format: the format must be a string");
     }
-    SQInteger top = sq_gettop(v);
     auto args = [&](size_t index, sqstd::FormatArg& arg) {
         SQInteger idx = nformatstringidx + 1 + (SQInteger)index;
         if (idx > top) return false;
