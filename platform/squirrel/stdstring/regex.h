@@ -6,15 +6,18 @@
 // text), `|`, `( )` capturing and `(?: )` plain groups, `[ ]` classes with
 // ranges and `^` negation, the greedy closures `* + ? {n} {n,} {n,m}`, the
 // escapes `\t \n \r \f \v`, the classes `\w \W \s \S \d \D \x \X \c \C \p \P
-// \a \A \l \u` and the word assertions `\b \B`. Closures are greedy and give
-// characters back when the rest of the pattern needs them; an iteration beyond
-// a closure's minimum that matches nothing is not taken, so `(|a)*` takes "aa".
+// \a \A \l \u` and the word assertions `\b \B`; a backslash before any other
+// letter or digit is an error, before anything else it quotes. Closures are
+// greedy and give characters back when the rest of the pattern needs them; an
+// iteration beyond a closure's minimum that matches nothing is not taken, so
+// `(|a)*` takes "aa".
 //
 // Limits, so that hostile patterns and texts end with an error instead of a
 // crash or a hang: groups nest at most REGEX_MAX_NESTING deep, a counted
 // repetition takes at most REGEX_MAX_REPEAT, and one match or search gives up
 // (RegexResult::LimitReached) after REGEX_MAX_STEPS matcher steps or when its
-// backtracking stack would hold more than REGEX_MAX_BACKTRACK entries.
+// backtracking stack would hold more than REGEX_MAX_BACKTRACK entries (24 MB);
+// reaching the step limit takes a fraction of a second.
 #pragma once
 
 #include <cstddef>
@@ -59,7 +62,8 @@ public:
 
     // The whole match plus one per capturing group.
     int spanCount() const;
-    // Span i (0 = the whole match) of the last successful search or match.
+    // Span i (0 = the whole match) of the last search or match; all spans
+    // are -1 after one that found nothing.
     RegexSpan span(int i) const;
 
     // The script-facing text for RegexResult::LimitReached.
