@@ -117,8 +117,7 @@ SQRESULT sq_compileimpl(HSQUIRRELVM v, const SQChar* s, SQInteger size, const SQ
     return SQ_OK;
 }
 
-SQRESULT sq_compilebuffer(HSQUIRRELVM v, const SQChar* s, SQInteger size, const SQChar* sourcename,
-                          SQBool raiseerror)
+SQRESULT sq_compilebuffer(HSQUIRRELVM v, const SQChar* s, SQInteger size, const SQChar* sourcename, SQBool raiseerror)
 {
     return sq_compileimpl(v, s, size, sourcename, raiseerror != 0);
 }
@@ -166,10 +165,7 @@ void sq_settop(HSQUIRRELVM v, SQInteger newtop)
         while (top++ < newtop) sq_pushnull(v);
 }
 
-SQRESULT sq_reservestack(HSQUIRRELVM v, SQInteger nsize)
-{
-    return v->GrowStack(v->_top + nsize) ? SQ_OK : SQ_ERROR;
-}
+SQRESULT sq_reservestack(HSQUIRRELVM v, SQInteger nsize) { return v->GrowStack(v->_top + nsize) ? SQ_OK : SQ_ERROR; }
 
 SQInteger sq_cmp(HSQUIRRELVM v)
 {
@@ -195,16 +191,14 @@ void sq_newtableex(HSQUIRRELVM v, SQInteger initialcapacity)
 {
     v->Push(SQObjectPtr(SQTable::Create(v->ss(), initialcapacity)));
 }
-void sq_newarray(HSQUIRRELVM v, SQInteger size)
-{
-    v->Push(SQObjectPtr(SQArray::Create(v->ss(), size < 0 ? 0 : size)));
-}
+void sq_newarray(HSQUIRRELVM v, SQInteger size) { v->Push(SQObjectPtr(SQArray::Create(v->ss(), size < 0 ? 0 : size))); }
 
 void sq_newclosure(HSQUIRRELVM v, SQFUNCTION func, SQUnsignedInteger nfreevars)
 {
     SQNativeClosure* nc = SQNativeClosure::Create(v->ss(), func, (SQInteger)nfreevars);
     SQObjectPtr ref(nc);
-    for (SQUnsignedInteger i = 0; i < nfreevars; i++) nc->_outervalues[i] = sq_stackobj(v, -(SQInteger)nfreevars + (SQInteger)i);
+    for (SQUnsignedInteger i = 0; i < nfreevars; i++)
+        nc->_outervalues[i] = sq_stackobj(v, -(SQInteger)nfreevars + (SQInteger)i);
     v->Pop((SQInteger)nfreevars);
     v->Push(ref);
 }
@@ -297,13 +291,20 @@ SQInteger sq_getsize(HSQUIRRELVM v, SQInteger idx)
 {
     const SQObjectPtr& o = sq_stackobj(v, idx);
     switch (sq_type(o)) {
-    case OT_STRING: return _string(o)->_len;
-    case OT_TABLE: return _table(o)->CountUsed();
-    case OT_ARRAY: return _array(o)->Size();
-    case OT_USERDATA: return _userdata(o)->_size;
-    case OT_INSTANCE: return _instance(o)->_memsize;
-    case OT_CLASS: return _class(o)->_udsize;
-    default: return sq_throwerror(v, "type not supported");
+        case OT_STRING:
+            return _string(o)->_len;
+        case OT_TABLE:
+            return _table(o)->CountUsed();
+        case OT_ARRAY:
+            return _array(o)->Size();
+        case OT_USERDATA:
+            return _userdata(o)->_size;
+        case OT_INSTANCE:
+            return _instance(o)->_memsize;
+        case OT_CLASS:
+            return _class(o)->_udsize;
+        default:
+            return sq_throwerror(v, "type not supported");
     }
 }
 
@@ -347,7 +348,10 @@ SQRESULT sq_getstringandsize(HSQUIRRELVM v, SQInteger idx, const SQChar** c, SQI
     return SQ_OK;
 }
 
-SQRESULT sq_getstring(HSQUIRRELVM v, SQInteger idx, const SQChar** c) { return sq_getstringandsize(v, idx, c, nullptr); }
+SQRESULT sq_getstring(HSQUIRRELVM v, SQInteger idx, const SQChar** c)
+{
+    return sq_getstringandsize(v, idx, c, nullptr);
+}
 
 SQRESULT sq_getinteger(HSQUIRRELVM v, SQInteger idx, SQInteger* i)
 {
@@ -402,19 +406,31 @@ SQRESULT sq_settypetag(HSQUIRRELVM v, SQInteger idx, SQUserPointer typetag)
 {
     const SQObjectPtr& o = sq_stackobj(v, idx);
     switch (sq_type(o)) {
-    case OT_USERDATA: _userdata(o)->_typetag = typetag; return SQ_OK;
-    case OT_CLASS: _class(o)->_typetag = typetag; return SQ_OK;
-    default: return sq_throwerror(v, "invalid object type");
+        case OT_USERDATA:
+            _userdata(o)->_typetag = typetag;
+            return SQ_OK;
+        case OT_CLASS:
+            _class(o)->_typetag = typetag;
+            return SQ_OK;
+        default:
+            return sq_throwerror(v, "invalid object type");
     }
 }
 
 SQRESULT sq_getobjtypetag(const HSQOBJECT* o, SQUserPointer* typetag)
 {
     switch (sq_type(*o)) {
-    case OT_INSTANCE: *typetag = _instance(*o)->_class ? _instance(*o)->_class->_typetag : nullptr; return SQ_OK;
-    case OT_USERDATA: *typetag = _userdata(*o)->_typetag; return SQ_OK;
-    case OT_CLASS: *typetag = _class(*o)->_typetag; return SQ_OK;
-    default: return SQ_ERROR;
+        case OT_INSTANCE:
+            *typetag = _instance(*o)->_class ? _instance(*o)->_class->_typetag : nullptr;
+            return SQ_OK;
+        case OT_USERDATA:
+            *typetag = _userdata(*o)->_typetag;
+            return SQ_OK;
+        case OT_CLASS:
+            *typetag = _class(*o)->_typetag;
+            return SQ_OK;
+        default:
+            return SQ_ERROR;
     }
 }
 
@@ -428,10 +444,17 @@ void sq_setreleasehook(HSQUIRRELVM v, SQInteger idx, SQRELEASEHOOK hook)
 {
     const SQObjectPtr& o = sq_stackobj(v, idx);
     switch (sq_type(o)) {
-    case OT_USERDATA: _userdata(o)->_hook = hook; break;
-    case OT_INSTANCE: _instance(o)->_hook = hook; break;
-    case OT_CLASS: _class(o)->_hook = hook; break;
-    default: break;
+        case OT_USERDATA:
+            _userdata(o)->_hook = hook;
+            break;
+        case OT_INSTANCE:
+            _instance(o)->_hook = hook;
+            break;
+        case OT_CLASS:
+            _class(o)->_hook = hook;
+            break;
+        default:
+            break;
     }
 }
 
@@ -439,10 +462,14 @@ SQRELEASEHOOK sq_getreleasehook(HSQUIRRELVM v, SQInteger idx)
 {
     const SQObjectPtr& o = sq_stackobj(v, idx);
     switch (sq_type(o)) {
-    case OT_USERDATA: return _userdata(o)->_hook;
-    case OT_INSTANCE: return _instance(o)->_hook;
-    case OT_CLASS: return _class(o)->_hook;
-    default: return nullptr;
+        case OT_USERDATA:
+            return _userdata(o)->_hook;
+        case OT_INSTANCE:
+            return _instance(o)->_hook;
+        case OT_CLASS:
+            return _class(o)->_hook;
+        default:
+            return nullptr;
     }
 }
 
@@ -498,7 +525,8 @@ SQRESULT sq_setinstanceup(HSQUIRRELVM v, SQInteger idx, SQUserPointer p)
 SQRESULT sq_getinstanceup(HSQUIRRELVM v, SQInteger idx, SQUserPointer* p, SQUserPointer typetag, SQBool throwerror)
 {
     const SQObjectPtr& o = sq_stackobj(v, idx);
-    if (sq_type(o) != OT_INSTANCE) return throwerror ? sq_throwerror(v, "the object is not a class instance") : SQ_ERROR;
+    if (sq_type(o) != OT_INSTANCE)
+        return throwerror ? sq_throwerror(v, "the object is not a class instance") : SQ_ERROR;
     SQInstance* inst = _instance(o);
     if (typetag) {
         bool found = false;
@@ -569,7 +597,8 @@ SQRESULT sq_getattributes(HSQUIRRELVM v, SQInteger idx)
 SQRESULT sq_getclass(HSQUIRRELVM v, SQInteger idx)
 {
     const SQObjectPtr& o = sq_stackobj(v, idx);
-    if (sq_type(o) != OT_INSTANCE || !_instance(o)->_class) return sq_throwerror(v, "the object is not a class instance");
+    if (sq_type(o) != OT_INSTANCE || !_instance(o)->_class)
+        return sq_throwerror(v, "the object is not a class instance");
     v->Push(SQObjectPtr(_instance(o)->_class));
     return SQ_OK;
 }

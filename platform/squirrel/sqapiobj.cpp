@@ -77,16 +77,17 @@ SQRESULT sq_rawget(HSQUIRRELVM v, SQInteger idx)
     SQObjectPtr self(sq_stackobj(v, idx)), key(sq_stackobj(v, -1)), res;
     v->Pop();
     switch (sq_type(self)) {
-    case OT_TABLE:
-    case OT_ARRAY:
-    case OT_CLASS:
-    case OT_INSTANCE:
-        if (v->Get(self, key, res, true)) {
-            v->Push(res);
-            return SQ_OK;
-        }
-        return SQ_ERROR;
-    default: return sq_throwerror(v, "rawget works only on array/table/instance and class");
+        case OT_TABLE:
+        case OT_ARRAY:
+        case OT_CLASS:
+        case OT_INSTANCE:
+            if (v->Get(self, key, res, true)) {
+                v->Push(res);
+                return SQ_OK;
+            }
+            return SQ_ERROR;
+        default:
+            return sq_throwerror(v, "rawget works only on array/table/instance and class");
     }
 }
 
@@ -96,15 +97,20 @@ SQRESULT sq_rawset(HSQUIRRELVM v, SQInteger idx)
     v->Pop(2);
     if (sq_type(key) == OT_NULL) return sq_throwerror(v, "null key");
     switch (sq_type(self)) {
-    case OT_TABLE: _table(self)->NewSlot(key, val); return SQ_OK;
-    case OT_CLASS: _class(self)->NewSlot(v->ss(), key, val, false); return SQ_OK;
-    case OT_INSTANCE:
-        if (_instance(self)->Set(key, val)) return SQ_OK;
-        break;
-    case OT_ARRAY:
-        if ((sq_type(key) & SQOBJECT_NUMERIC) && _array(self)->Set(sq_tointeger(key), val)) return SQ_OK;
-        break;
-    default: return sq_throwerror(v, "rawset works only on array/table/class and instance");
+        case OT_TABLE:
+            _table(self)->NewSlot(key, val);
+            return SQ_OK;
+        case OT_CLASS:
+            _class(self)->NewSlot(v->ss(), key, val, false);
+            return SQ_OK;
+        case OT_INSTANCE:
+            if (_instance(self)->Set(key, val)) return SQ_OK;
+            break;
+        case OT_ARRAY:
+            if ((sq_type(key) & SQOBJECT_NUMERIC) && _array(self)->Set(sq_tointeger(key), val)) return SQ_OK;
+            break;
+        default:
+            return sq_throwerror(v, "rawset works only on array/table/class and instance");
     }
     v->Raise_IdxError(key);
     return SQ_ERROR;
@@ -123,8 +129,7 @@ SQRESULT sq_rawdeleteslot(HSQUIRRELVM v, SQInteger idx, SQBool pushval)
 
 static SQRESULT newMember(HSQUIRRELVM v, SQInteger idx, SQBool bstatic, bool raw)
 {
-    SQObjectPtr self(sq_stackobj(v, idx)), key(sq_stackobj(v, -3)), val(sq_stackobj(v, -2)),
-        attrs(sq_stackobj(v, -1));
+    SQObjectPtr self(sq_stackobj(v, idx)), key(sq_stackobj(v, -3)), val(sq_stackobj(v, -2)), attrs(sq_stackobj(v, -1));
     if (sq_type(self) != OT_CLASS) return sq_throwerror(v, "new member only works with classes");
     v->Pop(3);
     const SQObjectPtr* mm = raw ? nullptr : _class(self)->GetMetaMethod(MT_NEWMEMBER);
@@ -217,9 +222,14 @@ SQRESULT sq_clear(HSQUIRRELVM v, SQInteger idx)
 {
     const SQObjectPtr& o = sq_stackobj(v, idx);
     switch (sq_type(o)) {
-    case OT_TABLE: _table(o)->Clear(); return SQ_OK;
-    case OT_ARRAY: _array(o)->finalize(); return SQ_OK;
-    default: return sq_throwerror(v, "clear only works on table and array");
+        case OT_TABLE:
+            _table(o)->Clear();
+            return SQ_OK;
+        case OT_ARRAY:
+            _array(o)->finalize();
+            return SQ_OK;
+        default:
+            return sq_throwerror(v, "clear only works on table and array");
     }
 }
 
@@ -231,11 +241,14 @@ SQRESULT sq_setdelegate(HSQUIRRELVM v, SQInteger idx)
     if (sq_type(mt) != OT_TABLE && sq_type(mt) != OT_NULL) return sq_throwerror(v, "invalid type");
     SQTable* d = sq_type(mt) == OT_TABLE ? _table(mt) : nullptr;
     switch (sq_type(self)) {
-    case OT_TABLE:
-        if (!_table(self)->SetDelegate(d)) return sq_throwerror(v, "delegate cycle");
-        break;
-    case OT_USERDATA: _userdata(self)->SetDelegate(d); break;
-    default: return sq_throwerror(v, "invalid type");
+        case OT_TABLE:
+            if (!_table(self)->SetDelegate(d)) return sq_throwerror(v, "delegate cycle");
+            break;
+        case OT_USERDATA:
+            _userdata(self)->SetDelegate(d);
+            break;
+        default:
+            return sq_throwerror(v, "invalid type");
     }
     v->Pop();
     return SQ_OK;
@@ -244,12 +257,8 @@ SQRESULT sq_setdelegate(HSQUIRRELVM v, SQInteger idx)
 SQRESULT sq_getdelegate(HSQUIRRELVM v, SQInteger idx)
 {
     const SQObjectPtr& self = sq_stackobj(v, idx);
-    SQTable* d;
-    switch (sq_type(self)) {
-    case OT_TABLE: d = _table(self)->_delegate; break;
-    case OT_USERDATA: d = _userdata(self)->_delegate; break;
-    default: return sq_throwerror(v, "wrong type");
-    }
+    if (sq_type(self) != OT_TABLE && sq_type(self) != OT_USERDATA) return sq_throwerror(v, "wrong type");
+    SQTable* d = sq_delegateof(self);
     if (d)
         v->Push(SQObjectPtr(d));
     else

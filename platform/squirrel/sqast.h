@@ -9,49 +9,49 @@
 
 enum class NK {
     // expressions
-    Literal,      // value
-    Ident,        // name
-    Root,         // the closure's root table ('::' prefix)
+    Literal,  // value
+    Ident,    // name
+    Root,     // the closure's root table ('::' prefix)
     This,
     Base,
-    Index,        // a[b]
-    Call,         // a(list); flag: rawcall (first two arguments are the function and 'this')
-    PostCallInit, // a = call, then keys/values assigned into its result
-    Unary,        // op a: '-', '!', '~', TK_TYPEOF, TK_CLONE, TK_RESUME, TK_DELETE
-    Binary,       // a op b
+    Index,         // a[b]
+    Call,          // a(list); flag: rawcall (first two arguments are the function and 'this')
+    PostCallInit,  // a = call, then keys/values assigned into its result
+    Unary,         // op a: '-', '!', '~', TK_TYPEOF, TK_CLONE, TK_RESUME, TK_DELETE
+    Binary,        // a op b
     And,
     Or,
-    Ternary,      // a ? b : c
-    Assign,       // a op b: '=', TK_PLUSEQ ...
-    NewSlot,      // a <- b
-    Inc,          // op ++/--, flag prefix
-    Table,        // keys list, values list2
-    Array,        // list
-    Function,     // func
-    Class,        // a base, b attributes, list members
-    Member,       // class member: a key, b value, c attributes, flag static
-    Comma,        // list
+    Ternary,   // a ? b : c
+    Assign,    // a op b: '=', TK_PLUSEQ ...
+    NewSlot,   // a <- b
+    Inc,       // op ++/--, flag prefix
+    Table,     // keys list, values list2
+    Array,     // list
+    Function,  // func
+    Class,     // a base, b attributes, list members
+    Member,    // class member: a key, b value, c attributes, flag static
+    Comma,     // list
     // statements
-    Block,        // list
-    ExprStmt,     // a
-    Local,        // list of LocalVar
-    LocalVar,     // name, a initializer
+    Block,          // list
+    ExprStmt,       // a
+    Local,          // list of LocalVar
+    LocalVar,       // name, a initializer
     LocalFunction,  // name, func
-    If,           // a cond, b then, c else
-    While,        // a cond, b body
-    DoWhile,      // a body, b cond
-    For,          // a init, b cond, c step, d body
-    Foreach,      // name value, name2 key, a container, b body
-    Switch,       // a value, list cases
-    Case,         // a value (null for default), list statements
+    If,             // a cond, b then, c else
+    While,          // a cond, b body
+    DoWhile,        // a body, b cond
+    For,            // a init, b cond, c step, d body
+    Foreach,        // name value, name2 key, a container, b body
+    Switch,         // a value, list cases
+    Case,           // a value (null for default), list statements
     Break,
     Continue,
-    Return,       // a
-    Yield,        // a
-    Throw,        // a
-    Try,          // a body, name catch variable, b handler
-    Const,        // name, value
-    Enum,         // name, list of Member (a key literal, b value literal)
+    Return,  // a
+    Yield,   // a
+    Throw,   // a
+    Try,     // a body, name catch variable, b handler
+    Const,   // name, value
+    Enum,    // name, list of Member (a key literal, b value literal)
     Empty,
 };
 
@@ -84,7 +84,7 @@ struct FuncDecl {
     bool generator = false;  // contains yield
     Node* body = nullptr;    // block, or the expression of a lambda
     bool lambda = false;
-    Node* env = nullptr;     // function[env]
+    Node* env = nullptr;  // function[env]
 };
 
 // Owns every node and function of one compilation.

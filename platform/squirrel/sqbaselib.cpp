@@ -201,29 +201,28 @@ SQInteger minmax(HSQUIRRELVM v, bool wantmax)
 SQInteger base_min(HSQUIRRELVM v) { return minmax(v, false); }
 SQInteger base_max(HSQUIRRELVM v) { return minmax(v, true); }
 
-const SQRegFunction base_funcs[] = {
-    {"seterrorhandler", base_seterrorhandler, 2, nullptr},
-    {"setdebughook", base_setdebughook, 2, nullptr},
-    {"enabledebuginfo", base_enabledebuginfo, 2, nullptr},
-    {"getstackinfos", base_getstackinfos, 2, ".n"},
-    {"getroottable", base_getroottable, 1, nullptr},
-    {"setroottable", base_setroottable, 2, nullptr},
-    {"getconsttable", base_getconsttable, 1, nullptr},
-    {"setconsttable", base_setconsttable, 2, nullptr},
-    {"assert", base_assert, -2, nullptr},
-    {"print", base_print, 2, nullptr},
-    {"error", base_error, 2, nullptr},
-    {"compilestring", base_compilestring, -2, ".ss"},
-    {"newthread", base_newthread, 2, ".c"},
-    {"suspend", base_suspend, -1, nullptr},
-    {"array", base_array, -2, ".n"},
-    {"type", base_type, 2, nullptr},
-    {"callee", base_callee, 1, nullptr},
-    {"collectgarbage", base_collectgarbage, 1, nullptr},
-    {"resurrectunreachable", base_resurrectunreachable, 1, nullptr},
-    {"min", base_min, -3, nullptr},
-    {"max", base_max, -3, nullptr},
-    {nullptr, nullptr, 0, nullptr}};
+const SQRegFunction base_funcs[] = {{"seterrorhandler", base_seterrorhandler, 2, nullptr},
+                                    {"setdebughook", base_setdebughook, 2, nullptr},
+                                    {"enabledebuginfo", base_enabledebuginfo, 2, nullptr},
+                                    {"getstackinfos", base_getstackinfos, 2, ".n"},
+                                    {"getroottable", base_getroottable, 1, nullptr},
+                                    {"setroottable", base_setroottable, 2, nullptr},
+                                    {"getconsttable", base_getconsttable, 1, nullptr},
+                                    {"setconsttable", base_setconsttable, 2, nullptr},
+                                    {"assert", base_assert, -2, nullptr},
+                                    {"print", base_print, 2, nullptr},
+                                    {"error", base_error, 2, nullptr},
+                                    {"compilestring", base_compilestring, -2, ".ss"},
+                                    {"newthread", base_newthread, 2, ".c"},
+                                    {"suspend", base_suspend, -1, nullptr},
+                                    {"array", base_array, -2, ".n"},
+                                    {"type", base_type, 2, nullptr},
+                                    {"callee", base_callee, 1, nullptr},
+                                    {"collectgarbage", base_collectgarbage, 1, nullptr},
+                                    {"resurrectunreachable", base_resurrectunreachable, 1, nullptr},
+                                    {"min", base_min, -3, nullptr},
+                                    {"max", base_max, -3, nullptr},
+                                    {nullptr, nullptr, 0, nullptr}};
 
 }  // namespace
 

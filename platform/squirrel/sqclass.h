@@ -43,7 +43,7 @@ inline SQInteger sq_member_index(SQInteger m) { return m >> 2; }
 inline SQInteger sq_member_kind(SQInteger m) { return m & 3; }
 
 struct SQClass : SQCollectable {
-    SQClass* _base = nullptr;    // counted reference
+    SQClass* _base = nullptr;     // counted reference
     SQTable* _members = nullptr;  // counted reference
     std::vector<SQClassMember> _defaultvalues;
     std::vector<SQClassMember> _methods;

@@ -27,11 +27,11 @@ private:
 };
 
 struct SQClosure : SQCollectable {
-    SQObjectPtr _function;  // the prototype
+    SQObjectPtr _function;                  // the prototype
     std::vector<SQObjectPtr> _outervalues;  // SQOuter objects
     std::vector<SQObjectPtr> _defaultparams;
-    SQObjectPtr _env;   // weak reference to a bound 'this', or null
-    SQObjectPtr _root;  // weak reference to the root table
+    SQObjectPtr _env;          // weak reference to a bound 'this', or null
+    SQObjectPtr _root;         // weak reference to the root table
     SQClass* _base = nullptr;  // counted: base class of the class the method belongs to
 
     static SQClosure* Create(SQSharedState* ss, SQFunctionProto* proto, const SQObject& root);
@@ -101,7 +101,7 @@ struct SQExceptionTrap {
 
 struct SQGenerator : SQCollectable {
     enum State { eSuspended, eRunning, eDead };
-    SQObjectPtr _func;  // the generator function
+    SQObjectPtr _func;                // the generator function
     std::vector<SQObjectPtr> _stack;  // the saved frame, 'this' first
     std::vector<SQExceptionTrap> _traps;
     const SQInstruction* _ip = nullptr;

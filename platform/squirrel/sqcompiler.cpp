@@ -52,38 +52,57 @@ struct VarRef {
 int compareOpcode(int op)
 {
     switch (op) {
-    case TK_EQ: return OP_EQ;
-    case TK_NE: return OP_NE;
-    case '<': return OP_LT;
-    case TK_LE: return OP_LE;
-    case '>': return OP_GT;
-    case TK_GE: return OP_GE;
-    default: return -1;
+        case TK_EQ:
+            return OP_EQ;
+        case TK_NE:
+            return OP_NE;
+        case '<':
+            return OP_LT;
+        case TK_LE:
+            return OP_LE;
+        case '>':
+            return OP_GT;
+        case TK_GE:
+            return OP_GE;
+        default:
+            return -1;
     }
 }
 
 int arithOpcode(int op)
 {
     switch (op) {
-    case '+':
-    case TK_PLUSEQ:
-    case TK_PLUSPLUS: return OP_ADD;
-    case '-':
-    case TK_MINUSEQ:
-    case TK_MINUSMINUS: return OP_SUB;
-    case '*':
-    case TK_MULEQ: return OP_MUL;
-    case '/':
-    case TK_DIVEQ: return OP_DIV;
-    case '%':
-    case TK_MODEQ: return OP_MOD;
-    case '&': return OP_BITAND;
-    case '|': return OP_BITOR;
-    case '^': return OP_BITXOR;
-    case TK_SHIFTL: return OP_SHL;
-    case TK_SHIFTR: return OP_SHR;
-    case TK_USHIFTR: return OP_USHR;
-    default: return -1;
+        case '+':
+        case TK_PLUSEQ:
+        case TK_PLUSPLUS:
+            return OP_ADD;
+        case '-':
+        case TK_MINUSEQ:
+        case TK_MINUSMINUS:
+            return OP_SUB;
+        case '*':
+        case TK_MULEQ:
+            return OP_MUL;
+        case '/':
+        case TK_DIVEQ:
+            return OP_DIV;
+        case '%':
+        case TK_MODEQ:
+            return OP_MOD;
+        case '&':
+            return OP_BITAND;
+        case '|':
+            return OP_BITOR;
+        case '^':
+            return OP_BITXOR;
+        case TK_SHIFTL:
+            return OP_SHL;
+        case TK_SHIFTR:
+            return OP_SHR;
+        case TK_USHIFTR:
+            return OP_USHR;
+        default:
+            return -1;
     }
 }
 
@@ -172,21 +191,26 @@ private:
     void loadValue(int t, const SQObject& v)
     {
         switch (sq_type(v)) {
-        case OT_NULL: emit(OP_LOADNULLS, t, 0, 0, 1); return;
-        case OT_BOOL: emit(OP_LOADBOOL, t, _integer(v) ? 1 : 0); return;
-        case OT_INTEGER:
-            if (_integer(v) >= INT32_MIN && _integer(v) <= INT32_MAX) {
-                emit(OP_LOADINT, t, 0, 0, (int32_t)_integer(v));
+            case OT_NULL:
+                emit(OP_LOADNULLS, t, 0, 0, 1);
+                return;
+            case OT_BOOL:
+                emit(OP_LOADBOOL, t, _integer(v) ? 1 : 0);
+                return;
+            case OT_INTEGER:
+                if (_integer(v) >= INT32_MIN && _integer(v) <= INT32_MAX) {
+                    emit(OP_LOADINT, t, 0, 0, (int32_t)_integer(v));
+                    return;
+                }
+                break;
+            case OT_FLOAT: {
+                int32_t bits;
+                memcpy(&bits, &_float(v), sizeof bits);
+                emit(OP_LOADFLOAT, t, 0, 0, bits);
                 return;
             }
-            break;
-        case OT_FLOAT: {
-            int32_t bits;
-            memcpy(&bits, &_float(v), sizeof bits);
-            emit(OP_LOADFLOAT, t, 0, 0, bits);
-            return;
-        }
-        default: break;
+            default:
+                break;
         }
         emit(OP_LOAD, t, 0, 0, literal(v));
     }
@@ -302,6 +326,7 @@ private:
         }
         for (LocalVar& l : fs.locals) p->_localvars[l.info].endpc = pc();
         p->_stacksize = fs.maxreg + 1;
+        p->_hints.assign(p->_code.size(), -1);
         _fs = saved;
         return fs.protoRef;
     }
@@ -332,93 +357,114 @@ private:
         if (_err.failed()) return;
         setLine(n);
         switch (n->kind) {
-        case NK::Empty: break;
-        case NK::Block: {
-            ScopeMark m = beginScope();
-            for (Node* s : n->list) statement(s);
-            endScope(m);
-            break;
-        }
-        case NK::ExprStmt: exprDiscard(n->a); break;
-        case NK::Local:
-            for (Node* v : n->list) {
-                int r = allocTemp(v);
-                if (v->a)
-                    exprTo(v->a, r);
-                else
-                    emit(OP_LOADNULLS, r, 0, 0, 1);
-                declareLocal(v->name, r);
+            case NK::Empty:
+                break;
+            case NK::Block: {
+                ScopeMark m = beginScope();
+                for (Node* s : n->list) statement(s);
+                endScope(m);
+                break;
             }
-            break;
-        case NK::LocalFunction: {
-            int r = allocTemp(n);
-            declareLocal(n->name, r);
-            Node fn;
-            fn.kind = NK::Function;
-            fn.line = n->line;
-            fn.col = n->col;
-            fn.func = n->func;
-            compileFunction(&fn, r);
-            break;
-        }
-        case NK::If: {
-            std::vector<int> onfalse;
-            condJump(n->a, false, onfalse);
-            scopedStatement(n->b);
-            if (n->c) {
-                int j = emit(OP_JMP);
-                patchAll(onfalse, pc());
-                scopedStatement(n->c);
-                patchHere(j);
-            } else {
-                patchAll(onfalse, pc());
+            case NK::ExprStmt:
+                exprDiscard(n->a);
+                break;
+            case NK::Local:
+                for (Node* v : n->list) {
+                    int r = allocTemp(v);
+                    if (v->a)
+                        exprTo(v->a, r);
+                    else
+                        emit(OP_LOADNULLS, r, 0, 0, 1);
+                    declareLocal(v->name, r);
+                }
+                break;
+            case NK::LocalFunction: {
+                int r = allocTemp(n);
+                declareLocal(n->name, r);
+                Node fn;
+                fn.kind = NK::Function;
+                fn.line = n->line;
+                fn.col = n->col;
+                fn.func = n->func;
+                compileFunction(&fn, r);
+                break;
             }
-            break;
-        }
-        case NK::While: {
-            int start = pc();
-            std::vector<int> exits;
-            condJump(n->a, false, exits);
-            beginLoop(false);
-            scopedStatement(n->b);
-            emit(OP_JMP, 0, 0, 0, start - (pc() + 1));
-            endLoop(start, pc());
-            patchAll(exits, pc());
-            break;
-        }
-        case NK::DoWhile: {
-            int start = pc();
-            beginLoop(false);
-            scopedStatement(n->a);
-            int cont = pc();
-            std::vector<int> again;
-            setLine(n->b);
-            condJump(n->b, true, again);
-            patchAll(again, start);
-            endLoop(cont, pc());
-            break;
-        }
-        case NK::For: forStatement(n); break;
-        case NK::Foreach: foreachStatement(n); break;
-        case NK::Switch: switchStatement(n); break;
-        case NK::Break:
-        case NK::Continue: breakContinue(n); break;
-        case NK::Return: returnStatement(n); break;
-        case NK::Yield:
-            if (n->a) {
-                int r = exprAny(n->a);
-                emit(OP_YIELD, r, 1);
-            } else {
-                emit(OP_YIELD, 0, 0);
+            case NK::If: {
+                std::vector<int> onfalse;
+                condJump(n->a, false, onfalse);
+                scopedStatement(n->b);
+                if (n->c) {
+                    int j = emit(OP_JMP);
+                    patchAll(onfalse, pc());
+                    scopedStatement(n->c);
+                    patchHere(j);
+                } else {
+                    patchAll(onfalse, pc());
+                }
+                break;
             }
-            break;
-        case NK::Throw: emit(OP_THROW, exprAny(n->a)); break;
-        case NK::Try: tryStatement(n); break;
-        case NK::Const:
-            _table(_ss->_consttable)->NewSlot(_ss->StringObj(n->name.c_str(), (SQInteger)n->name.size()), n->value);
-            break;
-        case NK::Enum: enumStatement(n); break;
-        default: error(n, "invalid statement"); break;
+            case NK::While: {
+                int start = pc();
+                std::vector<int> exits;
+                condJump(n->a, false, exits);
+                beginLoop(false);
+                scopedStatement(n->b);
+                emit(OP_JMP, 0, 0, 0, start - (pc() + 1));
+                endLoop(start, pc());
+                patchAll(exits, pc());
+                break;
+            }
+            case NK::DoWhile: {
+                int start = pc();
+                beginLoop(false);
+                scopedStatement(n->a);
+                int cont = pc();
+                std::vector<int> again;
+                setLine(n->b);
+                condJump(n->b, true, again);
+                patchAll(again, start);
+                endLoop(cont, pc());
+                break;
+            }
+            case NK::For:
+                forStatement(n);
+                break;
+            case NK::Foreach:
+                foreachStatement(n);
+                break;
+            case NK::Switch:
+                switchStatement(n);
+                break;
+            case NK::Break:
+            case NK::Continue:
+                breakContinue(n);
+                break;
+            case NK::Return:
+                returnStatement(n);
+                break;
+            case NK::Yield:
+                if (n->a) {
+                    int r = exprAny(n->a);
+                    emit(OP_YIELD, r, 1);
+                } else {
+                    emit(OP_YIELD, 0, 0);
+                }
+                break;
+            case NK::Throw:
+                emit(OP_THROW, exprAny(n->a));
+                break;
+            case NK::Try:
+                tryStatement(n);
+                break;
+            case NK::Const:
+                _table(_ss->_consttable)->NewSlot(_ss->StringObj(n->name.c_str(), (SQInteger)n->name.size()), n->value);
+                break;
+            case NK::Enum:
+                enumStatement(n);
+                break;
+            default:
+                error(n, "invalid statement");
+                break;
         }
         _fs->freereg = localsTop();
     }
@@ -556,6 +602,19 @@ private:
             emit(OP_RETURN, 0, 0);
             return;
         }
+        // return c ? a : b returns from each branch, so calls there are tail calls.
+        if (n->a->kind == NK::Ternary) {
+            std::vector<int> onfalse;
+            condJump(n->a->a, false, onfalse);
+            Node yes = *n, no = *n;
+            yes.a = n->a->b;
+            no.a = n->a->c;
+            returnStatement(&yes);
+            patchAll(onfalse, pc());
+            _fs->freereg = localsTop();
+            returnStatement(&no);
+            return;
+        }
         if (n->a->kind == NK::Call && _fs->trapDepth == 0 && !_fs->decl->generator) {
             int base = compileCall(n->a, -1, true);
             emit(OP_RETURN, base, 1);
@@ -615,14 +674,22 @@ private:
     {
         int saved = _fs->freereg;
         switch (e->kind) {
-        case NK::Assign:
-        case NK::NewSlot: compileAssign(e, -1); break;
-        case NK::Inc: compileInc(e, -1); break;
-        case NK::Call: compileCall(e, -1, false); break;
-        case NK::Comma:
-            for (Node* c : e->list) exprDiscard(c);
-            break;
-        default: exprAny(e); break;
+            case NK::Assign:
+            case NK::NewSlot:
+                compileAssign(e, -1);
+                break;
+            case NK::Inc:
+                compileInc(e, -1);
+                break;
+            case NK::Call:
+                compileCall(e, -1, false);
+                break;
+            case NK::Comma:
+                for (Node* c : e->list) exprDiscard(c);
+                break;
+            default:
+                exprAny(e);
+                break;
         }
         _fs->freereg = saved;
     }
@@ -661,110 +728,138 @@ private:
         int saved = _fs->freereg;
         SQObjectPtr cv;
         switch (e->kind) {
-        case NK::Literal:
-            if (e->flag)
-                emit(OP_LOAD, t, 0, 0, literal(_sourcename));
-            else
-                loadValue(t, e->value);
-            break;
-        case NK::Ident: {
-            VarRef v = resolve(e->name);
-            switch (v.kind) {
-            case VarKind::Local:
-                if (v.index != t) emit(OP_MOVE, t, v.index);
-                break;
-            case VarKind::Outer: emit(OP_GETOUTER, t, v.index); break;
-            case VarKind::Const: loadValue(t, v.constval); break;
-            case VarKind::Global: emit(OP_GETVAR, t, 0, 0, nameLiteral(e->name)); break;
-            }
-            break;
-        }
-        case NK::This: emit(OP_MOVE, t, 0); break;
-        case NK::Root: emit(OP_LOADROOT, t); break;
-        case NK::Base: emit(OP_GETBASE, t); break;
-        case NK::Index:
-            if (constantOf(e, cv)) {
-                loadValue(t, cv);
-                break;
-            }
-            setLine(e);
-            {
-                int robj = exprAny(e->a);
-                if (isStringLiteral(e->b)) {
-                    emit(OP_GETK, t, robj, 0, literal(e->b->value));
-                } else {
-                    int rkey = exprAny(e->b);
-                    emit(OP_GET, t, robj, rkey);
-                }
-            }
-            break;
-        case NK::Call: compileCall(e, t, false); break;
-        case NK::PostCallInit: {
-            compileCall(e->a, t, false);
-            for (size_t i = 0; i < e->list.size(); i++) {
-                int s2 = _fs->freereg;
-                int rv = exprAny(e->list2[i]);
-                if (isStringLiteral(e->list[i]))
-                    emit(OP_SETK, t, 0, rv, literal(e->list[i]->value));
+            case NK::Literal:
+                if (e->flag)
+                    emit(OP_LOAD, t, 0, 0, literal(_sourcename));
                 else
-                    emit(OP_SET, t, exprAny(e->list[i]), rv);
-                _fs->freereg = s2;
-            }
-            break;
-        }
-        case NK::Unary: compileUnary(e, t); break;
-        case NK::Binary: compileBinary(e, t); break;
-        case NK::And:
-        case NK::Or: {
-            exprTo(e->a, t);
-            int j = emit(e->kind == NK::And ? OP_JZ : OP_JNZ, t);
-            exprTo(e->b, t);
-            patchHere(j);
-            break;
-        }
-        case NK::Ternary: {
-            std::vector<int> onfalse;
-            condJump(e->a, false, onfalse);
-            exprTo(e->b, t);
-            int j = emit(OP_JMP);
-            patchAll(onfalse, pc());
-            exprTo(e->c, t);
-            patchHere(j);
-            break;
-        }
-        case NK::Assign:
-        case NK::NewSlot: compileAssign(e, t); break;
-        case NK::Inc: compileInc(e, t); break;
-        case NK::Table:
-            emit(OP_NEWTABLE, t, 0, 0, (int)e->list.size());
-            for (size_t i = 0; i < e->list.size(); i++) {
-                int s2 = _fs->freereg;
-                if (isStringLiteral(e->list[i])) {
-                    int rv = exprAny(e->list2[i]);
-                    emit(OP_NEWSLOTK, t, 0, rv, literal(e->list[i]->value));
-                } else {
-                    int rk = exprAny(e->list[i]);
-                    int rv = exprAny(e->list2[i]);
-                    emit(OP_NEWSLOT, t, rk, rv);
+                    loadValue(t, e->value);
+                break;
+            case NK::Ident: {
+                VarRef v = resolve(e->name);
+                switch (v.kind) {
+                    case VarKind::Local:
+                        if (v.index != t) emit(OP_MOVE, t, v.index);
+                        break;
+                    case VarKind::Outer:
+                        emit(OP_GETOUTER, t, v.index);
+                        break;
+                    case VarKind::Const:
+                        loadValue(t, v.constval);
+                        break;
+                    case VarKind::Global:
+                        emit(OP_GETVAR, t, 0, 0, nameLiteral(e->name));
+                        break;
                 }
-                _fs->freereg = s2;
+                break;
             }
-            break;
-        case NK::Array:
-            emit(OP_NEWARRAY, t, 0, 0, (int)e->list.size());
-            for (Node* item : e->list) {
-                int s2 = _fs->freereg;
-                emit(OP_APPENDARRAY, t, exprAny(item));
-                _fs->freereg = s2;
+            case NK::This:
+                emit(OP_MOVE, t, 0);
+                break;
+            case NK::Root:
+                emit(OP_LOADROOT, t);
+                break;
+            case NK::Base:
+                emit(OP_GETBASE, t);
+                break;
+            case NK::Index:
+                if (constantOf(e, cv)) {
+                    loadValue(t, cv);
+                    break;
+                }
+                setLine(e);
+                {
+                    int robj = exprAny(e->a);
+                    if (isStringLiteral(e->b)) {
+                        emit(OP_GETK, t, robj, 0, literal(e->b->value));
+                    } else {
+                        int rkey = exprAny(e->b);
+                        emit(OP_GET, t, robj, rkey);
+                    }
+                }
+                break;
+            case NK::Call:
+                compileCall(e, t, false);
+                break;
+            case NK::PostCallInit: {
+                compileCall(e->a, t, false);
+                for (size_t i = 0; i < e->list.size(); i++) {
+                    int s2 = _fs->freereg;
+                    int rv = exprAny(e->list2[i]);
+                    if (isStringLiteral(e->list[i]))
+                        emit(OP_SETK, t, 0, rv, literal(e->list[i]->value));
+                    else
+                        emit(OP_SET, t, exprAny(e->list[i]), rv);
+                    _fs->freereg = s2;
+                }
+                break;
             }
-            break;
-        case NK::Function: compileFunction(e, t); break;
-        case NK::Class: compileClass(e, t); break;
-        case NK::Comma:
-            for (size_t i = 0; i + 1 < e->list.size(); i++) exprDiscard(e->list[i]);
-            exprTo(e->list.back(), t);
-            break;
-        default: error(e, "invalid expression"); break;
+            case NK::Unary:
+                compileUnary(e, t);
+                break;
+            case NK::Binary:
+                compileBinary(e, t);
+                break;
+            case NK::And:
+            case NK::Or: {
+                exprTo(e->a, t);
+                int j = emit(e->kind == NK::And ? OP_JZ : OP_JNZ, t);
+                exprTo(e->b, t);
+                patchHere(j);
+                break;
+            }
+            case NK::Ternary: {
+                std::vector<int> onfalse;
+                condJump(e->a, false, onfalse);
+                exprTo(e->b, t);
+                int j = emit(OP_JMP);
+                patchAll(onfalse, pc());
+                exprTo(e->c, t);
+                patchHere(j);
+                break;
+            }
+            case NK::Assign:
+            case NK::NewSlot:
+                compileAssign(e, t);
+                break;
+            case NK::Inc:
+                compileInc(e, t);
+                break;
+            case NK::Table:
+                emit(OP_NEWTABLE, t, 0, 0, (int)e->list.size());
+                for (size_t i = 0; i < e->list.size(); i++) {
+                    int s2 = _fs->freereg;
+                    if (isStringLiteral(e->list[i])) {
+                        int rv = exprAny(e->list2[i]);
+                        emit(OP_NEWSLOTK, t, 0, rv, literal(e->list[i]->value));
+                    } else {
+                        int rk = exprAny(e->list[i]);
+                        int rv = exprAny(e->list2[i]);
+                        emit(OP_NEWSLOT, t, rk, rv);
+                    }
+                    _fs->freereg = s2;
+                }
+                break;
+            case NK::Array:
+                emit(OP_NEWARRAY, t, 0, 0, (int)e->list.size());
+                for (Node* item : e->list) {
+                    int s2 = _fs->freereg;
+                    emit(OP_APPENDARRAY, t, exprAny(item));
+                    _fs->freereg = s2;
+                }
+                break;
+            case NK::Function:
+                compileFunction(e, t);
+                break;
+            case NK::Class:
+                compileClass(e, t);
+                break;
+            case NK::Comma:
+                for (size_t i = 0; i + 1 < e->list.size(); i++) exprDiscard(e->list[i]);
+                exprTo(e->list.back(), t);
+                break;
+            default:
+                error(e, "invalid expression");
+                break;
         }
         _fs->freereg = saved;
     }
@@ -773,35 +868,50 @@ private:
     {
         setLine(e);
         switch (e->op) {
-        case TK_DELETE: {
-            Node* target = e->a;
-            if (target->kind == NK::Ident) {
-                VarRef v = resolve(target->name);
-                if (v.kind != VarKind::Global) {
-                    error(e, "cannot delete an (outer) local");
+            case TK_DELETE: {
+                Node* target = e->a;
+                if (target->kind == NK::Ident) {
+                    VarRef v = resolve(target->name);
+                    if (v.kind != VarKind::Global) {
+                        error(e, "cannot delete an (outer) local");
+                        return;
+                    }
+                    int rk = allocTemp(e);
+                    emit(OP_LOAD, rk, 0, 0, nameLiteral(target->name));
+                    emit(OP_DELETE, t, 0, rk);
                     return;
                 }
-                int rk = allocTemp(e);
-                emit(OP_LOAD, rk, 0, 0, nameLiteral(target->name));
-                emit(OP_DELETE, t, 0, rk);
+                int robj = exprAny(target->a);
+                int rkey = exprAny(target->b);
+                emit(OP_DELETE, t, robj, rkey);
                 return;
             }
-            int robj = exprAny(target->a);
-            int rkey = exprAny(target->b);
-            emit(OP_DELETE, t, robj, rkey);
-            return;
-        }
-        default: break;
+            default:
+                break;
         }
         int r = exprAny(e->a);
         switch (e->op) {
-        case '-': emit(OP_NEG, t, r); break;
-        case '!': emit(OP_NOT, t, r); break;
-        case '~': emit(OP_BITNOT, t, r); break;
-        case TK_TYPEOF: emit(OP_TYPEOF, t, r); break;
-        case TK_CLONE: emit(OP_CLONE, t, r); break;
-        case TK_RESUME: emit(OP_RESUME, t, r); break;
-        default: error(e, "invalid unary operator"); break;
+            case '-':
+                emit(OP_NEG, t, r);
+                break;
+            case '!':
+                emit(OP_NOT, t, r);
+                break;
+            case '~':
+                emit(OP_BITNOT, t, r);
+                break;
+            case TK_TYPEOF:
+                emit(OP_TYPEOF, t, r);
+                break;
+            case TK_CLONE:
+                emit(OP_CLONE, t, r);
+                break;
+            case TK_RESUME:
+                emit(OP_RESUME, t, r);
+                break;
+            default:
+                error(e, "invalid unary operator");
+                break;
         }
     }
 
@@ -812,18 +922,32 @@ private:
         if (sq_type(a) == OT_INTEGER && sq_type(b) == OT_INTEGER) {
             SQUnsignedInteger x = (SQUnsignedInteger)_integer(a), y = (SQUnsignedInteger)_integer(b);
             switch (op) {
-            case '+': out = SQObjectPtr((SQInteger)(x + y)); return true;
-            case '-': out = SQObjectPtr((SQInteger)(x - y)); return true;
-            case '*': out = SQObjectPtr((SQInteger)(x * y)); return true;
-            default: return false;
+                case '+':
+                    out = SQObjectPtr((SQInteger)(x + y));
+                    return true;
+                case '-':
+                    out = SQObjectPtr((SQInteger)(x - y));
+                    return true;
+                case '*':
+                    out = SQObjectPtr((SQInteger)(x * y));
+                    return true;
+                default:
+                    return false;
             }
         }
         SQFloat x = sq_tofloat(a), y = sq_tofloat(b);
         switch (op) {
-        case '+': out = SQObjectPtr(x + y); return true;
-        case '-': out = SQObjectPtr(x - y); return true;
-        case '*': out = SQObjectPtr(x * y); return true;
-        default: return false;
+            case '+':
+                out = SQObjectPtr(x + y);
+                return true;
+            case '-':
+                out = SQObjectPtr(x - y);
+                return true;
+            case '*':
+                out = SQObjectPtr(x * y);
+                return true;
+            default:
+                return false;
         }
     }
 
@@ -885,57 +1009,58 @@ private:
         if (_err.failed()) return;
         int saved = _fs->freereg;
         switch (e->kind) {
-        case NK::Unary:
-            if (e->op == '!') {
-                condJump(e->a, !jumpIf, jumps);
-                return;
-            }
-            break;
-        case NK::And:
-            if (!jumpIf) {
-                condJump(e->a, false, jumps);
-                condJump(e->b, false, jumps);
-            } else {
-                std::vector<int> skip;
-                condJump(e->a, false, skip);
-                condJump(e->b, true, jumps);
-                patchAll(skip, pc());
-            }
-            return;
-        case NK::Or:
-            if (jumpIf) {
-                condJump(e->a, true, jumps);
-                condJump(e->b, true, jumps);
-            } else {
-                std::vector<int> skip;
-                condJump(e->a, true, skip);
-                condJump(e->b, false, jumps);
-                patchAll(skip, pc());
-            }
-            return;
-        case NK::Binary: {
-            int cmp = compareOpcode(e->op);
-            if (cmp < 0) break;
-            SQObjectPtr ca, cb, folded;
-            setLine(e);
-            int ra = exprAny(e->a);
-            // OP_JCMP jumps when the comparison is false; bit 7 of c flips that.
-            int flags = cmp | (jumpIf ? 0x80 : 0);
-            SQObjectPtr k;
-            if (smallLiteral(e->b, k)) {
-                int lit = literal(k);
-                if (lit < 256) {
-                    jumps.push_back(emit(OP_JCMPK, ra, lit, flags));
-                    _fs->freereg = saved;
+            case NK::Unary:
+                if (e->op == '!') {
+                    condJump(e->a, !jumpIf, jumps);
                     return;
                 }
+                break;
+            case NK::And:
+                if (!jumpIf) {
+                    condJump(e->a, false, jumps);
+                    condJump(e->b, false, jumps);
+                } else {
+                    std::vector<int> skip;
+                    condJump(e->a, false, skip);
+                    condJump(e->b, true, jumps);
+                    patchAll(skip, pc());
+                }
+                return;
+            case NK::Or:
+                if (jumpIf) {
+                    condJump(e->a, true, jumps);
+                    condJump(e->b, true, jumps);
+                } else {
+                    std::vector<int> skip;
+                    condJump(e->a, true, skip);
+                    condJump(e->b, false, jumps);
+                    patchAll(skip, pc());
+                }
+                return;
+            case NK::Binary: {
+                int cmp = compareOpcode(e->op);
+                if (cmp < 0) break;
+                SQObjectPtr ca, cb, folded;
+                setLine(e);
+                int ra = exprAny(e->a);
+                // OP_JCMP jumps when the comparison is false; bit 7 of c flips that.
+                int flags = cmp | (jumpIf ? 0x80 : 0);
+                SQObjectPtr k;
+                if (smallLiteral(e->b, k)) {
+                    int lit = literal(k);
+                    if (lit < 256) {
+                        jumps.push_back(emit(OP_JCMPK, ra, lit, flags));
+                        _fs->freereg = saved;
+                        return;
+                    }
+                }
+                int rb = exprAny(e->b);
+                jumps.push_back(emit(OP_JCMP, ra, rb, flags));
+                _fs->freereg = saved;
+                return;
             }
-            int rb = exprAny(e->b);
-            jumps.push_back(emit(OP_JCMP, ra, rb, flags));
-            _fs->freereg = saved;
-            return;
-        }
-        default: break;
+            default:
+                break;
         }
         int r = exprAny(e);
         jumps.push_back(emit(jumpIf ? OP_JNZ : OP_JZ, r));
@@ -1000,59 +1125,61 @@ private:
         if (target->kind == NK::Ident) {
             VarRef v = resolve(target->name);
             switch (v.kind) {
-            case VarKind::Local:
-                if (op == TK_NEWSLOT) {
-                    error(e, "can't 'create' a local slot");
-                    return;
-                }
-                if (op == '=') {
-                    Node* val = e->b;
-                    bool direct = (val->kind == NK::Binary && val->op != TK_IN) || val->kind == NK::Call ||
-                                  val->kind == NK::Literal || val->kind == NK::Unary;
-                    if (direct) {
-                        exprTo(val, v.index);
-                    } else {
-                        int r = exprAny(val);
-                        if (r != v.index) emit(OP_MOVE, v.index, r);
+                case VarKind::Local:
+                    if (op == TK_NEWSLOT) {
+                        error(e, "can't 'create' a local slot");
+                        return;
                     }
-                } else {
-                    int rv = exprAny(e->b);
-                    emit(arithOpcode(op), v.index, v.index, rv);
-                }
-                result = v.index;
-                break;
-            case VarKind::Outer:
-                if (op == TK_NEWSLOT) {
-                    error(e, "can't 'create' a local slot");
+                    if (op == '=') {
+                        Node* val = e->b;
+                        bool direct = (val->kind == NK::Binary && val->op != TK_IN) || val->kind == NK::Call ||
+                                      val->kind == NK::Literal || val->kind == NK::Unary;
+                        if (direct) {
+                            exprTo(val, v.index);
+                        } else {
+                            int r = exprAny(val);
+                            if (r != v.index) emit(OP_MOVE, v.index, r);
+                        }
+                    } else {
+                        int rv = exprAny(e->b);
+                        emit(arithOpcode(op), v.index, v.index, rv);
+                    }
+                    result = v.index;
+                    break;
+                case VarKind::Outer:
+                    if (op == TK_NEWSLOT) {
+                        error(e, "can't 'create' a local slot");
+                        return;
+                    }
+                    if (op == '=') {
+                        result = exprAny(e->b);
+                    } else {
+                        result = allocTemp(e);
+                        emit(OP_GETOUTER, result, v.index);
+                        int rv = exprAny(e->b);
+                        emit(arithOpcode(op), result, result, rv);
+                    }
+                    emit(OP_SETOUTER, v.index, result);
+                    break;
+                case VarKind::Const:
+                    error(e, "can't assign to a constant");
                     return;
+                case VarKind::Global: {
+                    int name = nameLiteral(target->name);
+                    if (op == '=' || op == TK_NEWSLOT) {
+                        result = exprAny(e->b);
+                    } else {
+                        result = allocTemp(e);
+                        emit(OP_GETVAR, result, 0, 0, name);
+                        int rv = exprAny(e->b);
+                        emit(arithOpcode(op), result, result, rv);
+                    }
+                    if (op == TK_NEWSLOT)
+                        emit(OP_NEWSLOTK, 0, 0, result, name);
+                    else
+                        emit(OP_SETVAR, 0, result, 0, name);
+                    break;
                 }
-                if (op == '=') {
-                    result = exprAny(e->b);
-                } else {
-                    result = allocTemp(e);
-                    emit(OP_GETOUTER, result, v.index);
-                    int rv = exprAny(e->b);
-                    emit(arithOpcode(op), result, result, rv);
-                }
-                emit(OP_SETOUTER, v.index, result);
-                break;
-            case VarKind::Const: error(e, "can't assign to a constant"); return;
-            case VarKind::Global: {
-                int name = nameLiteral(target->name);
-                if (op == '=' || op == TK_NEWSLOT) {
-                    result = exprAny(e->b);
-                } else {
-                    result = allocTemp(e);
-                    emit(OP_GETVAR, result, 0, 0, name);
-                    int rv = exprAny(e->b);
-                    emit(arithOpcode(op), result, result, rv);
-                }
-                if (op == TK_NEWSLOT)
-                    emit(OP_NEWSLOTK, 0, 0, result, name);
-                else
-                    emit(OP_SETVAR, 0, result, 0, name);
-                break;
-            }
             }
         } else {
             int robj = exprAny(target->a);

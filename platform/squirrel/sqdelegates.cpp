@@ -40,10 +40,7 @@ SQInteger sq_default_weakref(HSQUIRRELVM v)
     return 1;
 }
 
-SQInteger sq_default_tostring(HSQUIRRELVM v)
-{
-    return SQ_SUCCEEDED(sq_tostring(v, 1)) ? 1 : SQ_ERROR;
-}
+SQInteger sq_default_tostring(HSQUIRRELVM v) { return SQ_SUCCEEDED(sq_tostring(v, 1)) ? 1 : SQ_ERROR; }
 
 namespace {
 
@@ -183,10 +180,7 @@ SQInteger obj_rawin(HSQUIRRELVM v)
     return 1;
 }
 
-SQInteger table_rawdelete(HSQUIRRELVM v)
-{
-    return SQ_SUCCEEDED(sq_rawdeleteslot(v, 1, SQTrue)) ? 1 : SQ_ERROR;
-}
+SQInteger table_rawdelete(HSQUIRRELVM v) { return SQ_SUCCEEDED(sq_rawdeleteslot(v, 1, SQTrue)) ? 1 : SQ_ERROR; }
 
 SQInteger table_clear(HSQUIRRELVM v)
 {
@@ -263,9 +257,15 @@ SQInteger instance_getclass(HSQUIRRELVM v) { return SQ_SUCCEEDED(sq_getclass(v, 
 SQInteger generator_getstatus(HSQUIRRELVM v)
 {
     switch (_generator(sq_stackobj(v, 1))->_state) {
-    case SQGenerator::eSuspended: sq_pushstring(v, "suspended", -1); break;
-    case SQGenerator::eRunning: sq_pushstring(v, "running", -1); break;
-    case SQGenerator::eDead: sq_pushstring(v, "dead", -1); break;
+        case SQGenerator::eSuspended:
+            sq_pushstring(v, "suspended", -1);
+            break;
+        case SQGenerator::eRunning:
+            sq_pushstring(v, "running", -1);
+            break;
+        case SQGenerator::eDead:
+            sq_pushstring(v, "dead", -1);
+            break;
     }
     return 1;
 }
@@ -274,12 +274,10 @@ SQInteger weakref_ref(HSQUIRRELVM v) { return SQ_SUCCEEDED(sq_getweakrefval(v, 1
 
 }  // namespace
 
-const SQRegFunction sq_number_delegate_funcs[] = {{"tointeger", number_tointeger, 1, "n|b"},
-                                                  {"tofloat", number_tofloat, 1, "n|b"},
-                                                  {"tostring", sq_default_tostring, 1, "."},
-                                                  {"tochar", number_tochar, 1, "n|b"},
-                                                  {"weakref", sq_default_weakref, 1, nullptr},
-                                                  {nullptr, nullptr, 0, nullptr}};
+const SQRegFunction sq_number_delegate_funcs[] = {
+    {"tointeger", number_tointeger, 1, "n|b"},   {"tofloat", number_tofloat, 1, "n|b"},
+    {"tostring", sq_default_tostring, 1, "."},   {"tochar", number_tochar, 1, "n|b"},
+    {"weakref", sq_default_weakref, 1, nullptr}, {nullptr, nullptr, 0, nullptr}};
 
 const SQRegFunction sq_string_delegate_funcs[] = {{"len", string_len, 1, "s"},
                                                   {"tointeger", string_tointeger, -1, "sn"},

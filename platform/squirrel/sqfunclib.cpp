@@ -127,8 +127,8 @@ SQInteger thread_wakeup_impl(HSQUIRRELVM v, bool throwerror)
     SQObjectPtr self(sq_stackobj(v, 1));
     HSQUIRRELVM thread = threadOf(v);
     if (thread->_state != SQ_VMSTATE_SUSPENDED)
-        return sq_throwerror(v, thread->_state == SQ_VMSTATE_IDLE ? "cannot wakeup a idle thread"
-                                                                  : "cannot wakeup a running thread");
+        return sq_throwerror(
+            v, thread->_state == SQ_VMSTATE_IDLE ? "cannot wakeup a idle thread" : "cannot wakeup a running thread");
     bool hasvalue = sq_gettop(v) > 1;
     SQObjectPtr val;
     if (hasvalue) val = sq_stackobj(v, 2);
@@ -143,9 +143,15 @@ SQInteger thread_wakeupthrow(HSQUIRRELVM v) { return thread_wakeup_impl(v, true)
 SQInteger thread_getstatus(HSQUIRRELVM v)
 {
     switch (threadOf(v)->_state) {
-    case SQ_VMSTATE_IDLE: sq_pushstring(v, "idle", -1); break;
-    case SQ_VMSTATE_RUNNING: sq_pushstring(v, "running", -1); break;
-    default: sq_pushstring(v, "suspended", -1); break;
+        case SQ_VMSTATE_IDLE:
+            sq_pushstring(v, "idle", -1);
+            break;
+        case SQ_VMSTATE_RUNNING:
+            sq_pushstring(v, "running", -1);
+            break;
+        default:
+            sq_pushstring(v, "suspended", -1);
+            break;
     }
     return 1;
 }

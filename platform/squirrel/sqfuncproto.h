@@ -34,7 +34,7 @@ enum SQOpcode : uint8_t {
     OP_MUL,
     OP_DIV,
     OP_MOD,
-    OP_ADDK,         // a = b + literal[arg]
+    OP_ADDK,  // a = b + literal[arg]
     OP_SUBK,
     OP_BITAND,
     OP_BITOR,
@@ -42,7 +42,7 @@ enum SQOpcode : uint8_t {
     OP_SHL,
     OP_SHR,
     OP_USHR,
-    OP_EQ,           // a = b == c
+    OP_EQ,  // a = b == c
     OP_NE,
     OP_LT,
     OP_LE,
@@ -125,6 +125,8 @@ struct SQFunctionProto : SQCollectable {
     bool _varparams = false;
     bool _generator = false;
     SQInteger _stacksize = 0;
+    // Per instruction: the table entry where a constant key was last found.
+    std::vector<int32_t> _hints;
 
     static SQFunctionProto* Create(SQSharedState* ss) { return new SQFunctionProto(ss); }
     SQObjectType objType() const override { return OT_FUNCPROTO; }

@@ -114,186 +114,192 @@ int SQLexer::Lex()
         tokline = _line;
         tokcol = _col;
         switch (c) {
-        case -1: return token = TK_EOF;
-        case '\n':
-            newlinebefore = true;
-            next();
-            continue;
-        case ' ':
-        case '\t':
-        case '\r':
-        case '\v':
-        case '\f': next(); continue;
-        case '#':
-            while (cur() != -1 && cur() != '\n') next();
-            continue;
-        case '/':
-            if (peek() == '/') {
+            case -1:
+                return token = TK_EOF;
+            case '\n':
+                newlinebefore = true;
+                next();
+                continue;
+            case ' ':
+            case '\t':
+            case '\r':
+            case '\v':
+            case '\f':
+                next();
+                continue;
+            case '#':
                 while (cur() != -1 && cur() != '\n') next();
                 continue;
-            }
-            if (peek() == '*') {
-                next();
-                next();
-                for (;;) {
-                    if (cur() == -1) return fail("missing \"*/\" in comment", tokline, tokcol);
-                    if (cur() == '*' && peek() == '/') break;
-                    if (cur() == '\n') newlinebefore = true;
+            case '/':
+                if (peek() == '/') {
+                    while (cur() != -1 && cur() != '\n') next();
+                    continue;
+                }
+                if (peek() == '*') {
                     next();
+                    next();
+                    for (;;) {
+                        if (cur() == -1) return fail("missing \"*/\" in comment", tokline, tokcol);
+                        if (cur() == '*' && peek() == '/') break;
+                        if (cur() == '\n') newlinebefore = true;
+                        next();
+                    }
+                    next();
+                    next();
+                    continue;
                 }
                 next();
-                next();
-                continue;
-            }
-            next();
-            if (cur() == '=') {
-                next();
-                return token = TK_DIVEQ;
-            }
-            if (cur() == '>') {
-                next();
-                return token = TK_ATTR_CLOSE;
-            }
-            return token = '/';
-        case '=':
-            next();
-            if (cur() == '=') {
-                next();
-                return token = TK_EQ;
-            }
-            return token = '=';
-        case '<':
-            next();
-            if (cur() == '=') {
-                next();
+                if (cur() == '=') {
+                    next();
+                    return token = TK_DIVEQ;
+                }
                 if (cur() == '>') {
                     next();
-                    return token = TK_3WAYSCMP;
+                    return token = TK_ATTR_CLOSE;
                 }
-                return token = TK_LE;
-            }
-            if (cur() == '-') {
+                return token = '/';
+            case '=':
                 next();
-                return token = TK_NEWSLOT;
-            }
-            if (cur() == '<') {
+                if (cur() == '=') {
+                    next();
+                    return token = TK_EQ;
+                }
+                return token = '=';
+            case '<':
                 next();
-                return token = TK_SHIFTL;
-            }
-            if (cur() == '/') {
+                if (cur() == '=') {
+                    next();
+                    if (cur() == '>') {
+                        next();
+                        return token = TK_3WAYSCMP;
+                    }
+                    return token = TK_LE;
+                }
+                if (cur() == '-') {
+                    next();
+                    return token = TK_NEWSLOT;
+                }
+                if (cur() == '<') {
+                    next();
+                    return token = TK_SHIFTL;
+                }
+                if (cur() == '/') {
+                    next();
+                    return token = TK_ATTR_OPEN;
+                }
+                return token = '<';
+            case '>':
                 next();
-                return token = TK_ATTR_OPEN;
-            }
-            return token = '<';
-        case '>':
-            next();
-            if (cur() == '=') {
-                next();
-                return token = TK_GE;
-            }
-            if (cur() == '>') {
-                next();
+                if (cur() == '=') {
+                    next();
+                    return token = TK_GE;
+                }
                 if (cur() == '>') {
                     next();
-                    return token = TK_USHIFTR;
+                    if (cur() == '>') {
+                        next();
+                        return token = TK_USHIFTR;
+                    }
+                    return token = TK_SHIFTR;
                 }
-                return token = TK_SHIFTR;
-            }
-            return token = '>';
-        case '!':
-            next();
-            if (cur() == '=') {
+                return token = '>';
+            case '!':
                 next();
-                return token = TK_NE;
-            }
-            return token = '!';
-        case '@':
-            next();
-            if (cur() == '"') return readString('"', true);
-            return token = '@';
-        case '"':
-        case '\'': return readString(c, false);
-        case '{':
-        case '}':
-        case '(':
-        case ')':
-        case '[':
-        case ']':
-        case ';':
-        case ',':
-        case '?':
-        case '^':
-        case '~': next(); return token = c;
-        case '.':
-            if (peek() == '.' && peek(2) == '.') {
+                if (cur() == '=') {
+                    next();
+                    return token = TK_NE;
+                }
+                return token = '!';
+            case '@':
                 next();
+                if (cur() == '"') return readString('"', true);
+                return token = '@';
+            case '"':
+            case '\'':
+                return readString(c, false);
+            case '{':
+            case '}':
+            case '(':
+            case ')':
+            case '[':
+            case ']':
+            case ';':
+            case ',':
+            case '?':
+            case '^':
+            case '~':
                 next();
+                return token = c;
+            case '.':
+                if (peek() == '.' && peek(2) == '.') {
+                    next();
+                    next();
+                    next();
+                    return token = TK_VARPARAMS;
+                }
                 next();
-                return token = TK_VARPARAMS;
-            }
-            next();
-            return token = '.';
-        case '&':
-            next();
-            if (cur() == '&') {
+                return token = '.';
+            case '&':
                 next();
-                return token = TK_AND;
-            }
-            return token = '&';
-        case '|':
-            next();
-            if (cur() == '|') {
+                if (cur() == '&') {
+                    next();
+                    return token = TK_AND;
+                }
+                return token = '&';
+            case '|':
                 next();
-                return token = TK_OR;
-            }
-            return token = '|';
-        case ':':
-            next();
-            if (cur() == ':') {
+                if (cur() == '|') {
+                    next();
+                    return token = TK_OR;
+                }
+                return token = '|';
+            case ':':
                 next();
-                return token = TK_DOUBLE_COLON;
-            }
-            return token = ':';
-        case '*':
-            next();
-            if (cur() == '=') {
+                if (cur() == ':') {
+                    next();
+                    return token = TK_DOUBLE_COLON;
+                }
+                return token = ':';
+            case '*':
                 next();
-                return token = TK_MULEQ;
-            }
-            return token = '*';
-        case '%':
-            next();
-            if (cur() == '=') {
+                if (cur() == '=') {
+                    next();
+                    return token = TK_MULEQ;
+                }
+                return token = '*';
+            case '%':
                 next();
-                return token = TK_MODEQ;
-            }
-            return token = '%';
-        case '-':
-            next();
-            if (cur() == '=') {
+                if (cur() == '=') {
+                    next();
+                    return token = TK_MODEQ;
+                }
+                return token = '%';
+            case '-':
                 next();
-                return token = TK_MINUSEQ;
-            }
-            if (cur() == '-') {
+                if (cur() == '=') {
+                    next();
+                    return token = TK_MINUSEQ;
+                }
+                if (cur() == '-') {
+                    next();
+                    return token = TK_MINUSMINUS;
+                }
+                return token = '-';
+            case '+':
                 next();
-                return token = TK_MINUSMINUS;
-            }
-            return token = '-';
-        case '+':
-            next();
-            if (cur() == '=') {
-                next();
-                return token = TK_PLUSEQ;
-            }
-            if (cur() == '+') {
-                next();
-                return token = TK_PLUSPLUS;
-            }
-            return token = '+';
-        default:
-            if (isdigit(c)) return readNumber();
-            if (isalpha(c) || c == '_') return readIdentifier();
-            return fail("unexpected character", tokline, tokcol);
+                if (cur() == '=') {
+                    next();
+                    return token = TK_PLUSEQ;
+                }
+                if (cur() == '+') {
+                    next();
+                    return token = TK_PLUSPLUS;
+                }
+                return token = '+';
+            default:
+                if (isdigit(c)) return readNumber();
+                if (isalpha(c) || c == '_') return readIdentifier();
+                return fail("unexpected character", tokline, tokcol);
         }
     }
 }
@@ -389,40 +395,64 @@ bool SQLexer::readEscape(std::string& out)
     next();  // the backslash
     int c = cur();
     switch (c) {
-    case 't': out += '\t'; break;
-    case 'a': out += '\a'; break;
-    case 'b': out += '\b'; break;
-    case 'n': out += '\n'; break;
-    case 'r': out += '\r'; break;
-    case 'v': out += '\v'; break;
-    case 'f': out += '\f'; break;
-    case '0': out += '\0'; break;
-    case '\\': out += '\\'; break;
-    case '"': out += '"'; break;
-    case '\'': out += '\''; break;
-    case 'x':
-    case 'u':
-    case 'U': {
-        int maxdigits = c == 'x' ? 2 : c == 'u' ? 4 : 8;
-        next();
-        uint32_t v = 0;
-        int n = 0;
-        while (n < maxdigits && hexValue(cur()) >= 0) {
-            v = (v << 4) | (uint32_t)hexValue(cur());
+        case 't':
+            out += '\t';
+            break;
+        case 'a':
+            out += '\a';
+            break;
+        case 'b':
+            out += '\b';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case 'v':
+            out += '\v';
+            break;
+        case 'f':
+            out += '\f';
+            break;
+        case '0':
+            out += '\0';
+            break;
+        case '\\':
+            out += '\\';
+            break;
+        case '"':
+            out += '"';
+            break;
+        case '\'':
+            out += '\'';
+            break;
+        case 'x':
+        case 'u':
+        case 'U': {
+            int maxdigits = c == 'x' ? 2 : c == 'u' ? 4 : 8;
             next();
-            n++;
+            uint32_t v = 0;
+            int n = 0;
+            while (n < maxdigits && hexValue(cur()) >= 0) {
+                v = (v << 4) | (uint32_t)hexValue(cur());
+                next();
+                n++;
+            }
+            if (n == 0) {
+                fail("hexadecimal number expected", line, col);
+                return false;
+            }
+            if (c == 'x')
+                out += (char)v;
+            else
+                appendUtf8(out, v);
+            return true;
         }
-        if (n == 0) {
-            fail("hexadecimal number expected", line, col);
+        default:
+            fail("unrecognised escaper char", line, col);
             return false;
-        }
-        if (c == 'x')
-            out += (char)v;
-        else
-            appendUtf8(out, v);
-        return true;
-    }
-    default: fail("unrecognised escaper char", line, col); return false;
     }
     next();
     return true;
@@ -465,34 +495,62 @@ const char* SQLexer::TokenName(int tok) const
 {
     static char single[2];
     switch (tok) {
-    case TK_EOF: return "end of file";
-    case TK_IDENTIFIER: return "IDENTIFIER";
-    case TK_STRING_LITERAL: return "STRING_LITERAL";
-    case TK_INTEGER: return "INTEGER";
-    case TK_FLOAT: return "FLOAT";
-    case TK_EQ: return "==";
-    case TK_NE: return "!=";
-    case TK_LE: return "<=";
-    case TK_GE: return ">=";
-    case TK_AND: return "&&";
-    case TK_OR: return "||";
-    case TK_NEWSLOT: return "<-";
-    case TK_PLUSEQ: return "+=";
-    case TK_MINUSEQ: return "-=";
-    case TK_MULEQ: return "*=";
-    case TK_DIVEQ: return "/=";
-    case TK_MODEQ: return "%=";
-    case TK_PLUSPLUS: return "++";
-    case TK_MINUSMINUS: return "--";
-    case TK_SHIFTL: return "<<";
-    case TK_SHIFTR: return ">>";
-    case TK_USHIFTR: return ">>>";
-    case TK_3WAYSCMP: return "<=>";
-    case TK_DOUBLE_COLON: return "::";
-    case TK_VARPARAMS: return "...";
-    case TK_ATTR_OPEN: return "</";
-    case TK_ATTR_CLOSE: return "/>";
-    default: break;
+        case TK_EOF:
+            return "end of file";
+        case TK_IDENTIFIER:
+            return "IDENTIFIER";
+        case TK_STRING_LITERAL:
+            return "STRING_LITERAL";
+        case TK_INTEGER:
+            return "INTEGER";
+        case TK_FLOAT:
+            return "FLOAT";
+        case TK_EQ:
+            return "==";
+        case TK_NE:
+            return "!=";
+        case TK_LE:
+            return "<=";
+        case TK_GE:
+            return ">=";
+        case TK_AND:
+            return "&&";
+        case TK_OR:
+            return "||";
+        case TK_NEWSLOT:
+            return "<-";
+        case TK_PLUSEQ:
+            return "+=";
+        case TK_MINUSEQ:
+            return "-=";
+        case TK_MULEQ:
+            return "*=";
+        case TK_DIVEQ:
+            return "/=";
+        case TK_MODEQ:
+            return "%=";
+        case TK_PLUSPLUS:
+            return "++";
+        case TK_MINUSMINUS:
+            return "--";
+        case TK_SHIFTL:
+            return "<<";
+        case TK_SHIFTR:
+            return ">>";
+        case TK_USHIFTR:
+            return ">>>";
+        case TK_3WAYSCMP:
+            return "<=>";
+        case TK_DOUBLE_COLON:
+            return "::";
+        case TK_VARPARAMS:
+            return "...";
+        case TK_ATTR_OPEN:
+            return "</";
+        case TK_ATTR_CLOSE:
+            return "/>";
+        default:
+            break;
     }
     if (tok < 256) {
         single[0] = (char)tok;

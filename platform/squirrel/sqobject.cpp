@@ -77,24 +77,40 @@ void SQString::release()
 const SQChar* sq_typename(SQObjectType t)
 {
     switch (t) {
-    case OT_NULL: return "null";
-    case OT_INTEGER: return "integer";
-    case OT_FLOAT: return "float";
-    case OT_BOOL: return "bool";
-    case OT_STRING: return "string";
-    case OT_TABLE: return "table";
-    case OT_ARRAY: return "array";
-    case OT_USERDATA: return "userdata";
-    case OT_CLOSURE:
-    case OT_NATIVECLOSURE:
-    case OT_FUNCPROTO: return "function";
-    case OT_GENERATOR: return "generator";
-    case OT_USERPOINTER: return "userpointer";
-    case OT_THREAD: return "thread";
-    case OT_CLASS: return "class";
-    case OT_INSTANCE: return "instance";
-    case OT_WEAKREF: return "weakref";
-    case OT_OUTER: return "outer";
+        case OT_NULL:
+            return "null";
+        case OT_INTEGER:
+            return "integer";
+        case OT_FLOAT:
+            return "float";
+        case OT_BOOL:
+            return "bool";
+        case OT_STRING:
+            return "string";
+        case OT_TABLE:
+            return "table";
+        case OT_ARRAY:
+            return "array";
+        case OT_USERDATA:
+            return "userdata";
+        case OT_CLOSURE:
+        case OT_NATIVECLOSURE:
+        case OT_FUNCPROTO:
+            return "function";
+        case OT_GENERATOR:
+            return "generator";
+        case OT_USERPOINTER:
+            return "userpointer";
+        case OT_THREAD:
+            return "thread";
+        case OT_CLASS:
+            return "class";
+        case OT_INSTANCE:
+            return "instance";
+        case OT_WEAKREF:
+            return "weakref";
+        case OT_OUTER:
+            return "outer";
     }
     return "unknown";
 }
@@ -104,19 +120,20 @@ const SQChar* sq_typename(const SQObject& o) { return sq_typename(o._type); }
 SQHash sq_hashobj(const SQObject& key)
 {
     switch (key._type) {
-    case OT_STRING: return key._unVal.pString->_hash;
-    case OT_FLOAT: {
-        uint32_t bits;
-        memcpy(&bits, &key._unVal.fFloat, sizeof bits);
-        return (SQHash)bits * 0x9E3779B97F4A7C15ull;
-    }
-    default: {
-        SQUnsignedInteger x = key._unVal.raw;
-        x ^= x >> 33;
-        x *= 0xff51afd7ed558ccdull;
-        x ^= x >> 33;
-        return x;
-    }
+        case OT_STRING:
+            return key._unVal.pString->_hash;
+        case OT_FLOAT: {
+            uint32_t bits;
+            memcpy(&bits, &key._unVal.fFloat, sizeof bits);
+            return (SQHash)bits * 0x9E3779B97F4A7C15ull;
+        }
+        default: {
+            SQUnsignedInteger x = key._unVal.raw;
+            x ^= x >> 33;
+            x *= 0xff51afd7ed558ccdull;
+            x ^= x >> 33;
+            return x;
+        }
     }
 }
 

@@ -58,10 +58,7 @@ struct SQCollectable : SQRefCounted {
     virtual SQObjectType objType() const = 0;
 };
 
-inline bool sq_iscollectable(SQObjectType t)
-{
-    return ISREFCOUNTED(t) && t != OT_STRING && t != OT_WEAKREF;
-}
+inline bool sq_iscollectable(SQObjectType t) { return ISREFCOUNTED(t) && t != OT_STRING && t != OT_WEAKREF; }
 
 #define _integer(obj) ((obj)._unVal.nInteger)
 #define _float(obj) ((obj)._unVal.fFloat)
@@ -82,7 +79,8 @@ inline bool sq_iscollectable(SQObjectType t)
 #define _refcounted(obj) ((obj)._unVal.pRefCounted)
 #define _rawval(obj) ((obj)._unVal.raw)
 
-#define sq_isfalse(o) (((o)._type & SQOBJECT_CANBEFALSE) && (_rawval(o) == 0 || ((o)._type == OT_FLOAT && _float(o) == 0.0f)))
+#define sq_isfalse(o) \
+    (((o)._type & SQOBJECT_CANBEFALSE) && (_rawval(o) == 0 || ((o)._type == OT_FLOAT && _float(o) == 0.0f)))
 
 // An owning handle: holds one counted reference to its value.
 struct SQObjectPtr : SQObject {
@@ -120,13 +118,13 @@ struct SQObjectPtr : SQObject {
         _unVal.raw = 0;
         _unVal.pUserPointer = p;
     }
-#define SQ_PTR_CTOR(T, OT, field)  \
-    SQObjectPtr(T* p)              \
-    {                              \
-        _type = OT;                \
-        _unVal.raw = 0;            \
-        _unVal.field = p;          \
-        sq_addrefobj(*this);       \
+#define SQ_PTR_CTOR(T, OT, field) \
+    SQObjectPtr(T* p)             \
+    {                             \
+        _type = OT;               \
+        _unVal.raw = 0;           \
+        _unVal.field = p;         \
+        sq_addrefobj(*this);      \
     }
     SQ_PTR_CTOR(SQString, OT_STRING, pString)
     SQ_PTR_CTOR(SQTable, OT_TABLE, pTable)
@@ -213,10 +211,7 @@ struct SQWeakRef : SQRefCounted {
 };
 
 // Containers hand back the value behind a weak reference they hold.
-inline const SQObject& sq_realval(const SQObject& o)
-{
-    return o._type == OT_WEAKREF ? o._unVal.pWeakRef->_obj : o;
-}
+inline const SQObject& sq_realval(const SQObject& o) { return o._type == OT_WEAKREF ? o._unVal.pWeakRef->_obj : o; }
 
 struct SQString : SQRefCounted {
     SQSharedState* _sharedstate;

@@ -81,10 +81,7 @@ private:
         lex();
         return s;
     }
-    bool endOfStatement() const
-    {
-        return _lex.newlinebefore || tok() == TK_EOF || tok() == '}' || tok() == ';';
-    }
+    bool endOfStatement() const { return _lex.newlinebefore || tok() == TK_EOF || tok() == '}' || tok() == ';'; }
     void optionalSemicolon()
     {
         if (tok() == ';') {
@@ -118,101 +115,107 @@ private:
     {
         Node* n;
         switch (tok()) {
-        case ';':
-            n = node(NK::Empty);
-            lex();
-            return n;
-        case '{': return block();
-        case TK_IF: {
-            n = node(NK::If);
-            lex();
-            expect('(');
-            n->a = commaExpr();
-            expect(')');
-            n->b = statement();
-            if (tok() == ';') lex();
-            if (tok() == TK_ELSE) {
+            case ';':
+                n = node(NK::Empty);
                 lex();
-                n->c = statement();
+                return n;
+            case '{':
+                return block();
+            case TK_IF: {
+                n = node(NK::If);
+                lex();
+                expect('(');
+                n->a = commaExpr();
+                expect(')');
+                n->b = statement();
+                if (tok() == ';') lex();
+                if (tok() == TK_ELSE) {
+                    lex();
+                    n->c = statement();
+                }
+                return n;
             }
-            return n;
-        }
-        case TK_WHILE:
-            n = node(NK::While);
-            lex();
-            expect('(');
-            n->a = commaExpr();
-            expect(')');
-            n->b = statement();
-            return n;
-        case TK_DO:
-            n = node(NK::DoWhile);
-            lex();
-            n->a = statement();
-            if (tok() == ';') lex();
-            expect(TK_WHILE);
-            expect('(');
-            n->b = commaExpr();
-            expect(')');
-            return n;
-        case TK_FOR: return forStatement();
-        case TK_FOREACH: return foreachStatement();
-        case TK_SWITCH: return switchStatement();
-        case TK_LOCAL: return localStatement();
-        case TK_RETURN:
-        case TK_YIELD: {
-            bool isyield = tok() == TK_YIELD;
-            n = node(isyield ? NK::Yield : NK::Return);
-            if (isyield) _funcs.back()->generator = true;
-            lex();
-            if (!endOfStatement()) n->a = commaExpr();
-            return n;
-        }
-        case TK_BREAK:
-            n = node(NK::Break);
-            lex();
-            return n;
-        case TK_CONTINUE:
-            n = node(NK::Continue);
-            lex();
-            return n;
-        case TK_FUNCTION:
-            n = node(NK::ExprStmt);
-            n->a = functionStatement();
-            return n;
-        case TK_CLASS:
-            n = node(NK::ExprStmt);
-            n->a = classStatement();
-            return n;
-        case TK_ENUM: return enumStatement();
-        case TK_CONST: {
-            n = node(NK::Const);
-            lex();
-            n->name = expectIdentifier();
-            expect('=');
-            n->value = scalar();
-            return n;
-        }
-        case TK_TRY: {
-            n = node(NK::Try);
-            lex();
-            n->a = statement();
-            expect(TK_CATCH);
-            expect('(');
-            n->name = expectIdentifier();
-            expect(')');
-            n->b = statement();
-            return n;
-        }
-        case TK_THROW:
-            n = node(NK::Throw);
-            lex();
-            n->a = commaExpr();
-            return n;
-        default:
-            n = node(NK::ExprStmt);
-            n->a = commaExpr();
-            return n;
+            case TK_WHILE:
+                n = node(NK::While);
+                lex();
+                expect('(');
+                n->a = commaExpr();
+                expect(')');
+                n->b = statement();
+                return n;
+            case TK_DO:
+                n = node(NK::DoWhile);
+                lex();
+                n->a = statement();
+                if (tok() == ';') lex();
+                expect(TK_WHILE);
+                expect('(');
+                n->b = commaExpr();
+                expect(')');
+                return n;
+            case TK_FOR:
+                return forStatement();
+            case TK_FOREACH:
+                return foreachStatement();
+            case TK_SWITCH:
+                return switchStatement();
+            case TK_LOCAL:
+                return localStatement();
+            case TK_RETURN:
+            case TK_YIELD: {
+                bool isyield = tok() == TK_YIELD;
+                n = node(isyield ? NK::Yield : NK::Return);
+                if (isyield) _funcs.back()->generator = true;
+                lex();
+                if (!endOfStatement()) n->a = commaExpr();
+                return n;
+            }
+            case TK_BREAK:
+                n = node(NK::Break);
+                lex();
+                return n;
+            case TK_CONTINUE:
+                n = node(NK::Continue);
+                lex();
+                return n;
+            case TK_FUNCTION:
+                n = node(NK::ExprStmt);
+                n->a = functionStatement();
+                return n;
+            case TK_CLASS:
+                n = node(NK::ExprStmt);
+                n->a = classStatement();
+                return n;
+            case TK_ENUM:
+                return enumStatement();
+            case TK_CONST: {
+                n = node(NK::Const);
+                lex();
+                n->name = expectIdentifier();
+                expect('=');
+                n->value = scalar();
+                return n;
+            }
+            case TK_TRY: {
+                n = node(NK::Try);
+                lex();
+                n->a = statement();
+                expect(TK_CATCH);
+                expect('(');
+                n->name = expectIdentifier();
+                expect(')');
+                n->b = statement();
+                return n;
+            }
+            case TK_THROW:
+                n = node(NK::Throw);
+                lex();
+                n->a = commaExpr();
+                return n;
+            default:
+                n = node(NK::ExprStmt);
+                n->a = commaExpr();
+                return n;
         }
     }
 
@@ -388,18 +391,24 @@ private:
             lex();
         }
         switch (tok()) {
-        case TK_INTEGER: v = SQObjectPtr(neg ? (SQInteger)(0 - (SQUnsignedInteger)_lex.ivalue) : _lex.ivalue); break;
-        case TK_FLOAT: v = SQObjectPtr(neg ? -_lex.fvalue : _lex.fvalue); break;
-        case TK_STRING_LITERAL:
-            if (neg) error("scalar expected : integer, float or string");
-            v = _ss->StringObj(_lex.svalue.c_str(), (SQInteger)_lex.svalue.size());
-            break;
-        case TK_TRUE:
-        case TK_FALSE:
-            if (neg) error("scalar expected : integer, float or string");
-            v = SQObjectPtr(tok() == TK_TRUE);
-            break;
-        default: error("scalar expected : integer, float or string"); return v;
+            case TK_INTEGER:
+                v = SQObjectPtr(neg ? (SQInteger)(0 - (SQUnsignedInteger)_lex.ivalue) : _lex.ivalue);
+                break;
+            case TK_FLOAT:
+                v = SQObjectPtr(neg ? -_lex.fvalue : _lex.fvalue);
+                break;
+            case TK_STRING_LITERAL:
+                if (neg) error("scalar expected : integer, float or string");
+                v = _ss->StringObj(_lex.svalue.c_str(), (SQInteger)_lex.svalue.size());
+                break;
+            case TK_TRUE:
+            case TK_FALSE:
+                if (neg) error("scalar expected : integer, float or string");
+                v = SQObjectPtr(tok() == TK_TRUE);
+                break;
+            default:
+                error("scalar expected : integer, float or string");
+                return v;
         }
         lex();
         return v;
@@ -485,41 +494,41 @@ private:
     void classMember(Node* m)
     {
         switch (tok()) {
-        case TK_FUNCTION: {
-            lex();
-            std::string name = expectIdentifier();
-            m->a = stringLiteral(name);
-            m->b = node(NK::Function);
-            m->b->func = functionBody(name, false);
-            return;
-        }
-        case TK_CONSTRUCTOR: {
-            lex();
-            m->a = stringLiteral("constructor");
-            m->b = node(NK::Function);
-            m->b->func = functionBody("constructor", false);
-            return;
-        }
-        case '[':
-            lex();
-            m->a = commaExpr();
-            expect(']');
-            expect('=');
-            m->b = expression();
-            return;
-        case TK_STRING_LITERAL:
-            m->a = stringLiteral(_lex.svalue);
-            lex();
-            expect(':');
-            m->b = expression();
-            return;
-        default: {
-            std::string name = expectIdentifier();
-            m->a = stringLiteral(name);
-            expect('=');
-            m->b = expression();
-            return;
-        }
+            case TK_FUNCTION: {
+                lex();
+                std::string name = expectIdentifier();
+                m->a = stringLiteral(name);
+                m->b = node(NK::Function);
+                m->b->func = functionBody(name, false);
+                return;
+            }
+            case TK_CONSTRUCTOR: {
+                lex();
+                m->a = stringLiteral("constructor");
+                m->b = node(NK::Function);
+                m->b->func = functionBody("constructor", false);
+                return;
+            }
+            case '[':
+                lex();
+                m->a = commaExpr();
+                expect(']');
+                expect('=');
+                m->b = expression();
+                return;
+            case TK_STRING_LITERAL:
+                m->a = stringLiteral(_lex.svalue);
+                lex();
+                expect(':');
+                m->b = expression();
+                return;
+            default: {
+                std::string name = expectIdentifier();
+                m->a = stringLiteral(name);
+                expect('=');
+                m->b = expression();
+                return;
+            }
         }
     }
 
@@ -596,26 +605,27 @@ private:
     {
         Node* lhs = ternary();
         switch (tok()) {
-        case '=':
-        case TK_NEWSLOT:
-        case TK_PLUSEQ:
-        case TK_MINUSEQ:
-        case TK_MULEQ:
-        case TK_DIVEQ:
-        case TK_MODEQ: {
-            int op = tok();
-            if (!isAssignable(lhs)) {
-                error("can't assign expression");
-                return lhs;
+            case '=':
+            case TK_NEWSLOT:
+            case TK_PLUSEQ:
+            case TK_MINUSEQ:
+            case TK_MULEQ:
+            case TK_DIVEQ:
+            case TK_MODEQ: {
+                int op = tok();
+                if (!isAssignable(lhs)) {
+                    error("can't assign expression");
+                    return lhs;
+                }
+                Node* n = _arena.make(op == TK_NEWSLOT ? NK::NewSlot : NK::Assign, lhs->line, lhs->col);
+                n->op = op;
+                lex();
+                n->a = lhs;
+                n->b = expression();
+                return n;
             }
-            Node* n = _arena.make(op == TK_NEWSLOT ? NK::NewSlot : NK::Assign, lhs->line, lhs->col);
-            n->op = op;
-            lex();
-            n->a = lhs;
-            n->b = expression();
-            return n;
-        }
-        default: return lhs;
+            default:
+                return lhs;
         }
     }
 
@@ -662,27 +672,36 @@ private:
     static int level(int t)
     {
         switch (t) {
-        case '|': return 0;
-        case '^': return 1;
-        case '&': return 2;
-        case TK_EQ:
-        case TK_NE:
-        case TK_3WAYSCMP: return 3;
-        case '<':
-        case '>':
-        case TK_LE:
-        case TK_GE:
-        case TK_IN:
-        case TK_INSTANCEOF: return 4;
-        case TK_SHIFTL:
-        case TK_SHIFTR:
-        case TK_USHIFTR: return 5;
-        case '+':
-        case '-': return 6;
-        case '*':
-        case '/':
-        case '%': return 7;
-        default: return -1;
+            case '|':
+                return 0;
+            case '^':
+                return 1;
+            case '&':
+                return 2;
+            case TK_EQ:
+            case TK_NE:
+            case TK_3WAYSCMP:
+                return 3;
+            case '<':
+            case '>':
+            case TK_LE:
+            case TK_GE:
+            case TK_IN:
+            case TK_INSTANCEOF:
+                return 4;
+            case TK_SHIFTL:
+            case TK_SHIFTR:
+            case TK_USHIFTR:
+                return 5;
+            case '+':
+            case '-':
+                return 6;
+            case '*':
+            case '/':
+            case '%':
+                return 7;
+            default:
+                return -1;
         }
     }
 
@@ -705,52 +724,53 @@ private:
     {
         int t = tok();
         switch (t) {
-        case '-': {
-            Node* n = node(NK::Unary);
-            lex();
-            Node* operand = unary();
-            // Fold negative number literals.
-            if (operand->kind == NK::Literal && sq_type(operand->value) == OT_INTEGER) {
-                operand->value = SQObjectPtr((SQInteger)(0 - (SQUnsignedInteger)_integer(operand->value)));
-                operand->line = n->line;
-                operand->col = n->col;
-                return operand;
+            case '-': {
+                Node* n = node(NK::Unary);
+                lex();
+                Node* operand = unary();
+                // Fold negative number literals.
+                if (operand->kind == NK::Literal && sq_type(operand->value) == OT_INTEGER) {
+                    operand->value = SQObjectPtr((SQInteger)(0 - (SQUnsignedInteger)_integer(operand->value)));
+                    operand->line = n->line;
+                    operand->col = n->col;
+                    return operand;
+                }
+                if (operand->kind == NK::Literal && sq_type(operand->value) == OT_FLOAT) {
+                    operand->value = SQObjectPtr(-_float(operand->value));
+                    operand->line = n->line;
+                    operand->col = n->col;
+                    return operand;
+                }
+                n->op = '-';
+                n->a = operand;
+                return n;
             }
-            if (operand->kind == NK::Literal && sq_type(operand->value) == OT_FLOAT) {
-                operand->value = SQObjectPtr(-_float(operand->value));
-                operand->line = n->line;
-                operand->col = n->col;
-                return operand;
+            case '!':
+            case '~':
+            case TK_TYPEOF:
+            case TK_CLONE:
+            case TK_RESUME:
+            case TK_DELETE: {
+                Node* n = node(NK::Unary);
+                n->op = t;
+                lex();
+                n->a = unary();
+                if (t == TK_DELETE && n->a->kind != NK::Index && n->a->kind != NK::Ident)
+                    error("can't delete an expression");
+                return n;
             }
-            n->op = '-';
-            n->a = operand;
-            return n;
-        }
-        case '!':
-        case '~':
-        case TK_TYPEOF:
-        case TK_CLONE:
-        case TK_RESUME:
-        case TK_DELETE: {
-            Node* n = node(NK::Unary);
-            n->op = t;
-            lex();
-            n->a = unary();
-            if (t == TK_DELETE && n->a->kind != NK::Index && n->a->kind != NK::Ident)
-                error("can't delete an expression");
-            return n;
-        }
-        case TK_PLUSPLUS:
-        case TK_MINUSMINUS: {
-            Node* n = node(NK::Inc);
-            n->op = t;
-            n->flag = true;
-            lex();
-            n->a = unary();
-            if (!isAssignable(n->a)) error("can't '++' or '--' an expression");
-            return n;
-        }
-        default: return postfix(primary());
+            case TK_PLUSPLUS:
+            case TK_MINUSMINUS: {
+                Node* n = node(NK::Inc);
+                n->op = t;
+                n->flag = true;
+                lex();
+                n->a = unary();
+                if (!isAssignable(n->a)) error("can't '++' or '--' an expression");
+                return n;
+            }
+            default:
+                return postfix(primary());
         }
     }
 
@@ -758,60 +778,61 @@ private:
     {
         for (;;) {
             switch (tok()) {
-            case '.': {
-                Node* n = _arena.make(NK::Index, e->line, e->col);
-                lex();
-                n->a = e;
-                if (tok() == TK_IDENTIFIER || (tok() > TK_FLOAT && tok() <= TK_RAWCALL)) {
-                    std::string name = tok() == TK_IDENTIFIER ? _lex.svalue : _lex.TokenName(tok());
-                    n->b = stringLiteral(name);
+                case '.': {
+                    Node* n = _arena.make(NK::Index, e->line, e->col);
                     lex();
-                } else {
-                    error("expected 'IDENTIFIER'");
+                    n->a = e;
+                    if (tok() == TK_IDENTIFIER || (tok() > TK_FLOAT && tok() <= TK_RAWCALL)) {
+                        std::string name = tok() == TK_IDENTIFIER ? _lex.svalue : _lex.TokenName(tok());
+                        n->b = stringLiteral(name);
+                        lex();
+                    } else {
+                        error("expected 'IDENTIFIER'");
+                    }
+                    e = n;
+                    break;
                 }
-                e = n;
-                break;
-            }
-            case '[': {
-                Node* n = _arena.make(NK::Index, e->line, e->col);
-                lex();
-                n->a = e;
-                n->b = commaExpr();
-                expect(']');
-                e = n;
-                break;
-            }
-            case '(': {
-                Node* n = _arena.make(NK::Call, _lex.tokline, _lex.tokcol);
-                lex();
-                n->a = e;
-                arguments(n->list);
-                e = n;
-                if (tok() == '{' && !_lex.newlinebefore) {
-                    Node* init = _arena.make(NK::PostCallInit, e->line, e->col);
+                case '[': {
+                    Node* n = _arena.make(NK::Index, e->line, e->col);
                     lex();
-                    Node* t = tableBody('}');
-                    init->a = e;
-                    init->list = t->list;
-                    init->list2 = t->list2;
-                    e = init;
+                    n->a = e;
+                    n->b = commaExpr();
+                    expect(']');
+                    e = n;
+                    break;
                 }
-                break;
-            }
-            case TK_PLUSPLUS:
-            case TK_MINUSMINUS: {
-                if (_lex.newlinebefore) return e;
-                if (!isAssignable(e)) {
-                    error("can't '++' or '--' an expression");
+                case '(': {
+                    Node* n = _arena.make(NK::Call, _lex.tokline, _lex.tokcol);
+                    lex();
+                    n->a = e;
+                    arguments(n->list);
+                    e = n;
+                    if (tok() == '{' && !_lex.newlinebefore) {
+                        Node* init = _arena.make(NK::PostCallInit, e->line, e->col);
+                        lex();
+                        Node* t = tableBody('}');
+                        init->a = e;
+                        init->list = t->list;
+                        init->list2 = t->list2;
+                        e = init;
+                    }
+                    break;
+                }
+                case TK_PLUSPLUS:
+                case TK_MINUSMINUS: {
+                    if (_lex.newlinebefore) return e;
+                    if (!isAssignable(e)) {
+                        error("can't '++' or '--' an expression");
+                        return e;
+                    }
+                    Node* n = _arena.make(NK::Inc, e->line, e->col);
+                    n->op = tok();
+                    lex();
+                    n->a = e;
+                    return n;
+                }
+                default:
                     return e;
-                }
-                Node* n = _arena.make(NK::Inc, e->line, e->col);
-                n->op = tok();
-                lex();
-                n->a = e;
-                return n;
-            }
-            default: return e;
             }
         }
     }
@@ -834,120 +855,120 @@ private:
     {
         Node* n;
         switch (tok()) {
-        case TK_INTEGER:
-            n = node(NK::Literal);
-            n->value = SQObjectPtr(_lex.ivalue);
-            lex();
-            return n;
-        case TK_FLOAT:
-            n = node(NK::Literal);
-            n->value = SQObjectPtr(_lex.fvalue);
-            lex();
-            return n;
-        case TK_STRING_LITERAL:
-            n = stringLiteral(_lex.svalue);
-            lex();
-            return n;
-        case TK_TRUE:
-        case TK_FALSE:
-            n = node(NK::Literal);
-            n->value = SQObjectPtr(tok() == TK_TRUE);
-            lex();
-            return n;
-        case TK_NULL:
-            n = node(NK::Literal);
-            lex();
-            return n;
-        case TK_LINE:
-            n = node(NK::Literal);
-            n->value = SQObjectPtr(_lex.tokline);
-            lex();
-            return n;
-        case TK_FILE:
-            n = node(NK::Literal);
-            n->flag = true;  // replaced by the source name
-            lex();
-            return n;
-        case TK_IDENTIFIER:
-            n = node(NK::Ident);
-            n->name = _lex.svalue;
-            lex();
-            return n;
-        case TK_THIS:
-            n = node(NK::This);
-            lex();
-            return n;
-        case TK_BASE:
-            n = node(NK::Base);
-            lex();
-            return n;
-        case TK_CONSTRUCTOR:
-            // 'constructor' as a plain name, as in this.constructor
-            n = node(NK::Ident);
-            n->name = "constructor";
-            lex();
-            return n;
-        case TK_DOUBLE_COLON: {
-            n = node(NK::Index);
-            lex();
-            n->a = _arena.make(NK::Root, n->line, n->col);
-            n->b = stringLiteral(expectIdentifier());
-            return n;
-        }
-        case '(':
-            lex();
-            n = commaExpr();
-            expect(')');
-            return n;
-        case '[':
-            n = node(NK::Array);
-            lex();
-            while (tok() != ']' && tok() != TK_EOF) {
-                n->list.push_back(expression());
-                if (tok() == ',') lex();
+            case TK_INTEGER:
+                n = node(NK::Literal);
+                n->value = SQObjectPtr(_lex.ivalue);
+                lex();
+                return n;
+            case TK_FLOAT:
+                n = node(NK::Literal);
+                n->value = SQObjectPtr(_lex.fvalue);
+                lex();
+                return n;
+            case TK_STRING_LITERAL:
+                n = stringLiteral(_lex.svalue);
+                lex();
+                return n;
+            case TK_TRUE:
+            case TK_FALSE:
+                n = node(NK::Literal);
+                n->value = SQObjectPtr(tok() == TK_TRUE);
+                lex();
+                return n;
+            case TK_NULL:
+                n = node(NK::Literal);
+                lex();
+                return n;
+            case TK_LINE:
+                n = node(NK::Literal);
+                n->value = SQObjectPtr(_lex.tokline);
+                lex();
+                return n;
+            case TK_FILE:
+                n = node(NK::Literal);
+                n->flag = true;  // replaced by the source name
+                lex();
+                return n;
+            case TK_IDENTIFIER:
+                n = node(NK::Ident);
+                n->name = _lex.svalue;
+                lex();
+                return n;
+            case TK_THIS:
+                n = node(NK::This);
+                lex();
+                return n;
+            case TK_BASE:
+                n = node(NK::Base);
+                lex();
+                return n;
+            case TK_CONSTRUCTOR:
+                // 'constructor' as a plain name, as in this.constructor
+                n = node(NK::Ident);
+                n->name = "constructor";
+                lex();
+                return n;
+            case TK_DOUBLE_COLON: {
+                n = node(NK::Index);
+                lex();
+                n->a = _arena.make(NK::Root, n->line, n->col);
+                n->b = stringLiteral(expectIdentifier());
+                return n;
             }
-            expect(']');
-            return n;
-        case '{':
-            lex();
-            return tableBody('}');
-        case TK_FUNCTION:
-            n = node(NK::Function);
-            lex();
-            n->func = functionBody("", true);
-            return n;
-        case '@': {
-            n = node(NK::Function);
-            lex();
-            FuncDecl* f = _arena.makeFunc();
-            f->line = n->line;
-            f->lambda = true;
-            f->name = "lambda";
-            expect('(');
-            parameters(f, ')');
-            _funcs.push_back(f);
-            f->body = expression();
-            _funcs.pop_back();
-            n->func = f;
-            return n;
-        }
-        case TK_CLASS:
-            lex();
-            return classBody();
-        case TK_RAWCALL:
-            n = node(NK::Call);
-            n->flag = true;
-            lex();
-            expect('(');
-            arguments(n->list);
-            if (n->list.size() < 2 && !_err.failed()) error("rawcall needs the function and 'this'");
-            return n;
-        default: {
-            std::string msg = std::string("expression expected");
-            if (tok() != TK_EOF || !_err.failed()) error(msg);
-            n = node(NK::Literal);
-            return n;
-        }
+            case '(':
+                lex();
+                n = commaExpr();
+                expect(')');
+                return n;
+            case '[':
+                n = node(NK::Array);
+                lex();
+                while (tok() != ']' && tok() != TK_EOF) {
+                    n->list.push_back(expression());
+                    if (tok() == ',') lex();
+                }
+                expect(']');
+                return n;
+            case '{':
+                lex();
+                return tableBody('}');
+            case TK_FUNCTION:
+                n = node(NK::Function);
+                lex();
+                n->func = functionBody("", true);
+                return n;
+            case '@': {
+                n = node(NK::Function);
+                lex();
+                FuncDecl* f = _arena.makeFunc();
+                f->line = n->line;
+                f->lambda = true;
+                f->name = "lambda";
+                expect('(');
+                parameters(f, ')');
+                _funcs.push_back(f);
+                f->body = expression();
+                _funcs.pop_back();
+                n->func = f;
+                return n;
+            }
+            case TK_CLASS:
+                lex();
+                return classBody();
+            case TK_RAWCALL:
+                n = node(NK::Call);
+                n->flag = true;
+                lex();
+                expect('(');
+                arguments(n->list);
+                if (n->list.size() < 2 && !_err.failed()) error("rawcall needs the function and 'this'");
+                return n;
+            default: {
+                std::string msg = std::string("expression expected");
+                if (tok() != TK_EOF || !_err.failed()) error(msg);
+                n = node(NK::Literal);
+                return n;
+            }
         }
     }
 

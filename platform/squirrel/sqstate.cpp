@@ -68,8 +68,8 @@ void SQStringTable::Remove(SQString* s)
 }
 
 static const SQChar* const metamethodNames[MT_LAST] = {
-    "_add", "_sub",      "_mul",    "_div",   "_unm",     "_modulo",   "_set",       "_get",       "_typeof",
-    "_nexti", "_cmp",    "_call",   "_cloned", "_newslot", "_delslot", "_tostring", "_newmember", "_inherited"};
+    "_add",   "_sub", "_mul",  "_div",    "_unm",     "_modulo",  "_set",      "_get",       "_typeof",
+    "_nexti", "_cmp", "_call", "_cloned", "_newslot", "_delslot", "_tostring", "_newmember", "_inherited"};
 
 SQSharedState::SQSharedState() = default;
 
@@ -119,20 +119,31 @@ SQChar* SQSharedState::GetScratchPad(SQInteger size)
 const SQObjectPtr* SQSharedState::DefaultDelegate(SQObjectType t) const
 {
     switch (t) {
-    case OT_TABLE: return &_table_default_delegate;
-    case OT_ARRAY: return &_array_default_delegate;
-    case OT_STRING: return &_string_default_delegate;
-    case OT_INTEGER:
-    case OT_FLOAT:
-    case OT_BOOL: return &_number_default_delegate;
-    case OT_CLOSURE:
-    case OT_NATIVECLOSURE: return &_closure_default_delegate;
-    case OT_GENERATOR: return &_generator_default_delegate;
-    case OT_THREAD: return &_thread_default_delegate;
-    case OT_CLASS: return &_class_default_delegate;
-    case OT_INSTANCE: return &_instance_default_delegate;
-    case OT_WEAKREF: return &_weakref_default_delegate;
-    default: return nullptr;
+        case OT_TABLE:
+            return &_table_default_delegate;
+        case OT_ARRAY:
+            return &_array_default_delegate;
+        case OT_STRING:
+            return &_string_default_delegate;
+        case OT_INTEGER:
+        case OT_FLOAT:
+        case OT_BOOL:
+            return &_number_default_delegate;
+        case OT_CLOSURE:
+        case OT_NATIVECLOSURE:
+            return &_closure_default_delegate;
+        case OT_GENERATOR:
+            return &_generator_default_delegate;
+        case OT_THREAD:
+            return &_thread_default_delegate;
+        case OT_CLASS:
+            return &_class_default_delegate;
+        case OT_INSTANCE:
+            return &_instance_default_delegate;
+        case OT_WEAKREF:
+            return &_weakref_default_delegate;
+        default:
+            return nullptr;
     }
 }
 
@@ -268,25 +279,61 @@ bool sq_compiletypemask(std::vector<SQInteger>& res, const SQChar* typemask)
     bool pending = false;
     for (const SQChar* p = typemask; *p; p++) {
         switch (*p) {
-        case ' ': continue;
-        case 'o': mask |= _RT_NULL; break;
-        case 'i': mask |= _RT_INTEGER; break;
-        case 'f': mask |= _RT_FLOAT; break;
-        case 'n': mask |= _RT_FLOAT | _RT_INTEGER; break;
-        case 's': mask |= _RT_STRING; break;
-        case 't': mask |= _RT_TABLE; break;
-        case 'a': mask |= _RT_ARRAY; break;
-        case 'u': mask |= _RT_USERDATA; break;
-        case 'c': mask |= _RT_CLOSURE | _RT_NATIVECLOSURE; break;
-        case 'b': mask |= _RT_BOOL; break;
-        case 'g': mask |= _RT_GENERATOR; break;
-        case 'p': mask |= _RT_USERPOINTER; break;
-        case 'v': mask |= _RT_THREAD; break;
-        case 'x': mask |= _RT_INSTANCE; break;
-        case 'y': mask |= _RT_CLASS; break;
-        case 'r': mask |= _RT_WEAKREF; break;
-        case '.': mask = -1; break;
-        default: return false;
+            case ' ':
+                continue;
+            case 'o':
+                mask |= _RT_NULL;
+                break;
+            case 'i':
+                mask |= _RT_INTEGER;
+                break;
+            case 'f':
+                mask |= _RT_FLOAT;
+                break;
+            case 'n':
+                mask |= _RT_FLOAT | _RT_INTEGER;
+                break;
+            case 's':
+                mask |= _RT_STRING;
+                break;
+            case 't':
+                mask |= _RT_TABLE;
+                break;
+            case 'a':
+                mask |= _RT_ARRAY;
+                break;
+            case 'u':
+                mask |= _RT_USERDATA;
+                break;
+            case 'c':
+                mask |= _RT_CLOSURE | _RT_NATIVECLOSURE;
+                break;
+            case 'b':
+                mask |= _RT_BOOL;
+                break;
+            case 'g':
+                mask |= _RT_GENERATOR;
+                break;
+            case 'p':
+                mask |= _RT_USERPOINTER;
+                break;
+            case 'v':
+                mask |= _RT_THREAD;
+                break;
+            case 'x':
+                mask |= _RT_INSTANCE;
+                break;
+            case 'y':
+                mask |= _RT_CLASS;
+                break;
+            case 'r':
+                mask |= _RT_WEAKREF;
+                break;
+            case '.':
+                mask = -1;
+                break;
+            default:
+                return false;
         }
         pending = true;
         if (p[1] == '|') {

@@ -70,16 +70,14 @@ SQInteger math_rand(HSQUIRRELVM v)
     return 1;
 }
 
-const SQRegFunction mathlib_funcs[] = {{"sqrt", math_sqrt, 2, ".n"},   {"sin", math_sin, 2, ".n"},
-                                       {"cos", math_cos, 2, ".n"},     {"asin", math_asin, 2, ".n"},
-                                       {"acos", math_acos, 2, ".n"},   {"log", math_log, 2, ".n"},
-                                       {"log10", math_log10, 2, ".n"}, {"tan", math_tan, 2, ".n"},
-                                       {"atan", math_atan, 2, ".n"},   {"atan2", math_atan2, 3, ".nn"},
-                                       {"pow", math_pow, 3, ".nn"},    {"floor", math_floor, 2, ".n"},
-                                       {"ceil", math_ceil, 2, ".n"},   {"exp", math_exp, 2, ".n"},
-                                       {"srand", math_srand, 2, ".n"}, {"rand", math_rand, 1, nullptr},
-                                       {"fabs", math_fabs, 2, ".n"},   {"abs", math_abs, 2, ".n"},
-                                       {nullptr, nullptr, 0, nullptr}};
+const SQRegFunction mathlib_funcs[] = {
+    {"sqrt", math_sqrt, 2, ".n"},    {"sin", math_sin, 2, ".n"},   {"cos", math_cos, 2, ".n"},
+    {"asin", math_asin, 2, ".n"},    {"acos", math_acos, 2, ".n"}, {"log", math_log, 2, ".n"},
+    {"log10", math_log10, 2, ".n"},  {"tan", math_tan, 2, ".n"},   {"atan", math_atan, 2, ".n"},
+    {"atan2", math_atan2, 3, ".nn"}, {"pow", math_pow, 3, ".nn"},  {"floor", math_floor, 2, ".n"},
+    {"ceil", math_ceil, 2, ".n"},    {"exp", math_exp, 2, ".n"},   {"srand", math_srand, 2, ".n"},
+    {"rand", math_rand, 1, nullptr}, {"fabs", math_fabs, 2, ".n"}, {"abs", math_abs, 2, ".n"},
+    {nullptr, nullptr, 0, nullptr}};
 
 }  // namespace
 

@@ -27,6 +27,16 @@ struct SQTable : SQCollectable {
     // a weak reference.
     bool Get(const SQObject& key, SQObjectPtr& val) const;
     SQObjectPtr* GetSlot(const SQObject& key) const;
+    // GetSlot that first tries the entry found last time by the caller.
+    SQObjectPtr* GetSlotHinted(const SQObject& key, int32_t& hint) const
+    {
+        if ((size_t)hint < _entries.size() && sq_rawequal(_entries[hint].key, key))
+            return const_cast<SQObjectPtr*>(&_entries[hint].val);
+        int32_t i = find(key, sq_hashobj(key));
+        if (i < 0) return nullptr;
+        hint = i;
+        return const_cast<SQObjectPtr*>(&_entries[i].val);
+    }
     // Sets an existing slot; false if there is none.
     bool Set(const SQObject& key, const SQObject& val);
     // Sets the slot, creating it when missing.

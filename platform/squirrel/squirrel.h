@@ -85,7 +85,7 @@ typedef enum tagSQObjectType {
     OT_OUTER = (_RT_OUTER | SQOBJECT_REF_COUNTED)
 } SQObjectType;
 
-#define ISREFCOUNTED(t) ((t) & SQOBJECT_REF_COUNTED)
+#define ISREFCOUNTED(t) ((t)&SQOBJECT_REF_COUNTED)
 
 // Opaque object kinds of the implementation.
 struct SQVM;
@@ -195,8 +195,7 @@ SQInteger sq_getversion();
 
 /* compiler */
 SQRESULT sq_compile(HSQUIRRELVM v, SQLEXREADFUNC read, SQUserPointer p, const SQChar* sourcename, SQBool raiseerror);
-SQRESULT sq_compilebuffer(HSQUIRRELVM v, const SQChar* s, SQInteger size, const SQChar* sourcename,
-                          SQBool raiseerror);
+SQRESULT sq_compilebuffer(HSQUIRRELVM v, const SQChar* s, SQInteger size, const SQChar* sourcename, SQBool raiseerror);
 void sq_enabledebuginfo(HSQUIRRELVM v, SQBool enable);
 void sq_notifyallexceptions(HSQUIRRELVM v, SQBool enable);
 void sq_setcompilererrorhandler(HSQUIRRELVM v, SQCOMPILERERROR f);

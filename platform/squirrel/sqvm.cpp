@@ -117,19 +117,16 @@ void SQVM::Raise_ParamTypeError(SQInteger nparam, SQInteger typemask, SQInteger 
     for (SQInteger bit = 1; bit <= _RT_OUTER; bit <<= 1) {
         if (typemask & bit) {
             if (!expected.empty()) expected += " or ";
-            expected += sq_typename((SQObjectType)(bit | (bit == _RT_NULL || bit == _RT_BOOL ? SQOBJECT_CANBEFALSE : 0) |
-                                                   (bit == _RT_INTEGER || bit == _RT_FLOAT
-                                                        ? SQOBJECT_NUMERIC | SQOBJECT_CANBEFALSE
-                                                        : 0) |
-                                                   (bit >= _RT_STRING && bit != _RT_USERPOINTER ? SQOBJECT_REF_COUNTED
-                                                                                                  : 0) |
-                                                   (bit == _RT_TABLE || bit == _RT_USERDATA || bit == _RT_INSTANCE
-                                                        ? SQOBJECT_DELEGABLE
-                                                        : 0)));
+            expected += sq_typename(
+                (SQObjectType)(bit | (bit == _RT_NULL || bit == _RT_BOOL ? SQOBJECT_CANBEFALSE : 0) |
+                               (bit == _RT_INTEGER || bit == _RT_FLOAT ? SQOBJECT_NUMERIC | SQOBJECT_CANBEFALSE : 0) |
+                               (bit >= _RT_STRING && bit != _RT_USERPOINTER ? SQOBJECT_REF_COUNTED : 0) |
+                               (bit == _RT_TABLE || bit == _RT_USERDATA || bit == _RT_INSTANCE ? SQOBJECT_DELEGABLE
+                                                                                               : 0)));
         }
     }
-    Raise_Error("parameter %d has an invalid type '%s' ; expected: '%s'", (int)nparam,
-                sq_typename((SQObjectType)type), expected.c_str());
+    Raise_Error("parameter %d has an invalid type '%s' ; expected: '%s'", (int)nparam, sq_typename((SQObjectType)type),
+                expected.c_str());
 }
 
 void SQVM::CallErrorHandler(const SQObject& err)
@@ -233,8 +230,11 @@ void SQVM::LeaveFrame()
     SQInteger depth = (SQInteger)_callstack.size() - 1;
     if (_openouters && _openouters->_idx >= ci.base) CloseOuters(ci.base);
     while (!_traps.empty() && _traps.back().callDepth >= depth) _traps.pop_back();
+    // Values left in the frame are released; the rest need not be cleared.
     SQInteger end = _top > ci.top ? _top : ci.top;
-    for (SQInteger i = ci.base; i < end; i++) _stack[i].Null();
+    for (SQObjectPtr *p = _stack.data() + ci.base, *e = _stack.data() + end; p < e; ++p) {
+        if (ISREFCOUNTED(p->_type)) p->Null();
+    }
     _top = ci.prevtop;
     _stackbase = ci.prevstackbase;
     SQGenerator* gen = ci.generator;
@@ -243,6 +243,20 @@ void SQVM::LeaveFrame()
         gen->Kill();
         if (--gen->_uiRef == 0) sq_destroyobject(gen);
     }
+}
+
+bool SQVM::LeaveWithValue(SQObjectPtr& val, SQObjectPtr& outres)
+{
+    SQCallInfo& ci = _callstack.back();
+    bool root = ci.root;
+    SQInteger target = ci.target;
+    LeaveFrame();
+    if (root) {
+        outres = std::move(val);
+        return true;
+    }
+    if (target >= 0) _stack[_callstack.back().base + target] = std::move(val);
+    return false;
 }
 
 bool SQVM::StartCall(SQClosure* closure, SQInteger target, SQInteger nargs, SQInteger base, SQInteger prevtop,
@@ -360,7 +374,8 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger nargs, SQInteger base, SQIn
     _nnativecalls--;
     if (hook) CallDebugHook('r');
     if (ret == SQ_SUSPEND_FLAG) {
-        if (_nexecutes != 1 || _nnativecalls != 0 || _callstack.size() < 2 || _callstack[_callstack.size() - 2].native) {
+        if (_nexecutes != 1 || _nnativecalls != 0 || _callstack.size() < 2 ||
+            _callstack[_callstack.size() - 2].native) {
             Raise_Error("cannot suspend through native calls/metamethods");
             ret = SQ_ERROR;
         } else {
@@ -402,47 +417,49 @@ bool SQVM::Call(const SQObject& closure, SQInteger nparams, SQInteger stackbase,
 {
     SQObjectPtr fn(closure);
     switch (sq_type(fn)) {
-    case OT_CLOSURE: return Execute(fn, nparams, stackbase, outres, raiseerror);
-    case OT_NATIVECLOSURE: {
-        bool suspend;
-        bool ok = CallNative(_nativeclosure(fn), nparams, stackbase, stackbase, outres, suspend);
-        if (!ok && raiseerror && !_errornotified && _traps.empty() && _nosuppress == 0) CallErrorHandler(_lasterror);
-        return ok;
-    }
-    case OT_CLASS: {
-        SQObjectPtr inst, ctor;
-        CreateClassInstance(_class(fn), inst, ctor);
-        if (sq_type(ctor) != OT_NULL) {
-            _stack[stackbase] = inst;
-            SQObjectPtr ignored;
-            if (!Call(ctor, nparams, stackbase, ignored, raiseerror)) return false;
-        }
-        outres = inst;
-        return true;
-    }
-    case OT_TABLE:
-    case OT_USERDATA:
-    case OT_INSTANCE: {
-        SQObjectPtr mm;
-        if (GetMetaMethod(fn, MT_CALL, mm)) {
-            SQInteger top = _top;
-            Push(mm);
-            Push(fn);
-            for (SQInteger i = 0; i < nparams; i++) Push(SQObjectPtr(_stack[stackbase + i]));
-            bool ok = Call(mm, nparams + 1, top + 1, outres, raiseerror);
-            while (_top > top) Pop();
+        case OT_CLOSURE:
+            return Execute(fn, nparams, stackbase, outres, raiseerror);
+        case OT_NATIVECLOSURE: {
+            bool suspend;
+            bool ok = CallNative(_nativeclosure(fn), nparams, stackbase, stackbase, outres, suspend);
+            if (!ok && raiseerror && !_errornotified && _traps.empty() && _nosuppress == 0)
+                CallErrorHandler(_lasterror);
             return ok;
         }
-        break;
-    }
-    default: break;
+        case OT_CLASS: {
+            SQObjectPtr inst, ctor;
+            CreateClassInstance(_class(fn), inst, ctor);
+            if (sq_type(ctor) != OT_NULL) {
+                _stack[stackbase] = inst;
+                SQObjectPtr ignored;
+                if (!Call(ctor, nparams, stackbase, ignored, raiseerror)) return false;
+            }
+            outres = inst;
+            return true;
+        }
+        case OT_TABLE:
+        case OT_USERDATA:
+        case OT_INSTANCE: {
+            SQObjectPtr mm;
+            if (GetMetaMethod(fn, MT_CALL, mm)) {
+                SQInteger top = _top;
+                Push(mm);
+                Push(fn);
+                for (SQInteger i = 0; i < nparams; i++) Push(SQObjectPtr(_stack[stackbase + i]));
+                bool ok = Call(mm, nparams + 1, top + 1, outres, raiseerror);
+                while (_top > top) Pop();
+                return ok;
+            }
+            break;
+        }
+        default:
+            break;
     }
     Raise_Error("attempt to call '%s'", sq_typename(fn));
     return false;
 }
 
-bool SQVM::Execute(const SQObject& closure, SQInteger nargs, SQInteger stackbase, SQObjectPtr& outres,
-                   bool raiseerror)
+bool SQVM::Execute(const SQObject& closure, SQInteger nargs, SQInteger stackbase, SQObjectPtr& outres, bool raiseerror)
 {
     SQInteger depth = (SQInteger)_callstack.size();
     bool pushed;

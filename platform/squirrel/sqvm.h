@@ -17,16 +17,15 @@
 struct SQCallInfo {
     const SQInstruction* ip = nullptr;
     SQObjectPtr closure;
-    SQInteger base = 0;        // stack index of register 0 ('this')
-    SQInteger top = 0;         // first stack index past the frame
-    SQInteger target = -1;     // caller register that receives the result, -1 for none
-    SQInteger prevtop = 0;     // stack top to restore when the frame ends
+    SQInteger base = 0;     // stack index of register 0 ('this')
+    SQInteger top = 0;      // first stack index past the frame
+    SQInteger target = -1;  // caller register that receives the result, -1 for none
+    SQInteger prevtop = 0;  // stack top to restore when the frame ends
     SQInteger prevstackbase = 0;
     SQGenerator* generator = nullptr;  // the generator running in this frame
-    bool root = false;         // returning from this frame leaves Execute
+    bool root = false;                 // returning from this frame leaves Execute
     bool native = false;
-    bool ctor = false;         // constructor call: the result is 'this'
-    bool foreachgen = false;   // resumed by foreach
+    bool ctor = false;  // constructor call: the result is 'this'
 };
 
 // The call frames of a VM. Frames live in fixed chunks that are kept once
@@ -42,8 +41,13 @@ public:
     SQCallInfo& push()
     {
         if (_size == _chunks.size() * CHUNK) _chunks.push_back(std::make_unique<SQCallInfo[]>(CHUNK));
+        // A popped frame already holds a null closure; the rest is reset here.
         SQCallInfo& ci = (*this)[_size++];
-        ci = SQCallInfo();
+        ci.ip = nullptr;
+        ci.base = ci.top = ci.prevtop = ci.prevstackbase = 0;
+        ci.target = -1;
+        ci.generator = nullptr;
+        ci.root = ci.native = ci.ctor = false;
         return ci;
     }
     void pop_back()
@@ -72,9 +76,9 @@ struct SQVM : SQCollectable {
     SQObjectPtr _roottable;
     SQObjectPtr _lasterror;
     SQInteger _nnativecalls = 0;
-    SQInteger _nexecutes = 0;       // nested Execute runs
-    SQInteger _nosuppress = 0;      // nested calls made without error handler notification
-    bool _errornotified = false;    // the handler already saw the current error
+    SQInteger _nexecutes = 0;     // nested Execute runs
+    SQInteger _nosuppress = 0;    // nested calls made without error handler notification
+    bool _errornotified = false;  // the handler already saw the current error
     SQInteger _state = SQ_VMSTATE_IDLE;
     SQInteger _suspendtarget = -1;  // register receiving the wakeup value
     bool _suspendroot = false;      // the native that suspended was called from the host
@@ -136,6 +140,9 @@ struct SQVM : SQCollectable {
     bool ResumeGenerator(SQGenerator* gen, SQInteger target, bool root);
     void SaveGenerator(SQCallInfo& ci);
     void LeaveFrame();
+    // Ends the current frame and hands val to the caller's target register;
+    // true when the frame was the root one, whose value goes to outres.
+    bool LeaveWithValue(SQObjectPtr& val, SQObjectPtr& outres);
     void CloseOuters(SQInteger fromidx);
     SQOuter* FindOuter(SQInteger idx);
     void RelocateOuters();
@@ -173,6 +180,9 @@ struct SQVM : SQCollectable {
 private:
     using SQCollectable::SQCollectable;
 };
+
+// The delegate of a table or userdata, else null.
+SQTable* sq_delegateof(const SQObject& o);
 
 // Raw value to text for numbers, the language's way: integers as %d and
 // floats as %g.

@@ -13,7 +13,6 @@
 #include "platform/squirrel/sqtable.h"
 #include "platform/squirrel/sqvm.h"
 
-
 SQInteger sq_numtostr(const SQObject& o, SQChar* buf, SQInteger size)
 {
     if (sq_type(o) == OT_INTEGER) return snprintf(buf, (size_t)size, "%" PRId64, (int64_t)_integer(o));
@@ -54,22 +53,28 @@ bool sq_str2num(const SQChar* s, SQInteger len, SQObjectPtr& res, SQInteger base
 
 // --- metamethods ---------------------------------------------------------------
 
+SQTable* sq_delegateof(const SQObject& o)
+{
+    switch (sq_type(o)) {
+        case OT_TABLE:
+            return _table(o)->_delegate;
+        case OT_USERDATA:
+            return _userdata(o)->_delegate;
+        default:
+            return nullptr;
+    }
+}
+
 bool SQVM::GetMetaMethod(const SQObject& self, SQMetaMethod mm, SQObjectPtr& closure)
 {
-    SQTable* d = nullptr;
-    switch (sq_type(self)) {
-    case OT_TABLE: d = _table(self)->_delegate; break;
-    case OT_USERDATA: d = _userdata(self)->_delegate; break;
-    case OT_INSTANCE: {
+    if (sq_type(self) == OT_INSTANCE) {
         const SQObjectPtr* m = _instance(self)->GetMetaMethod(mm);
         if (!m) return false;
         closure = *m;
         return true;
     }
-    default: return false;
-    }
     // Metamethods live in the delegate, or further up its delegate chain.
-    for (; d; d = d->_delegate) {
+    for (SQTable* d = sq_delegateof(self); d; d = d->_delegate) {
         if (d->Get(ss()->_metamethodnames[mm], closure)) return true;
     }
     return false;
@@ -78,16 +83,17 @@ bool SQVM::GetMetaMethod(const SQObject& self, SQMetaMethod mm, SQObjectPtr& clo
 int SQVM::FallBackGet(const SQObject& self, const SQObject& key, SQObjectPtr& dest)
 {
     switch (sq_type(self)) {
-    case OT_TABLE:
-    case OT_USERDATA: {
-        SQTable* d = sq_type(self) == OT_TABLE ? _table(self)->_delegate : _userdata(self)->_delegate;
-        for (; d; d = d->_delegate) {
-            if (d->Get(key, dest)) return 0;
+        case OT_TABLE:
+        case OT_USERDATA: {
+            for (SQTable* d = sq_delegateof(self); d; d = d->_delegate) {
+                if (d->Get(key, dest)) return 0;
+            }
+            break;
         }
-        break;
-    }
-    case OT_INSTANCE: break;
-    default: return 1;
+        case OT_INSTANCE:
+            break;
+        default:
+            return 1;
     }
     SQObjectPtr mm;
     if (!GetMetaMethod(self, MT_GET, mm)) return 1;
@@ -109,33 +115,34 @@ bool SQVM::InvokeDefaultDelegate(const SQObject& self, const SQObject& key, SQOb
 int SQVM::GetImpl(const SQObject& self, const SQObject& key, SQObjectPtr& dest, bool raw, bool usedefault)
 {
     switch (sq_type(self)) {
-    case OT_TABLE:
-        if (_table(self)->Get(key, dest)) return 0;
-        break;
-    case OT_ARRAY:
-        if (sq_type(key) & SQOBJECT_NUMERIC) {
-            if (_array(self)->Get(sq_tointeger(key), dest)) return 0;
-            return 1;
-        }
-        break;
-    case OT_INSTANCE:
-        if (_instance(self)->Get(key, dest)) return 0;
-        break;
-    case OT_CLASS:
-        if (_class(self)->Get(key, dest)) return 0;
-        break;
-    case OT_STRING:
-        if (sq_type(key) & SQOBJECT_NUMERIC) {
-            SQInteger n = sq_tointeger(key);
-            SQString* str = _string(self);
-            if (n >= 0 && n < str->_len) {
-                dest = SQObjectPtr((SQInteger)(unsigned char)str->_val[n]);
-                return 0;
+        case OT_TABLE:
+            if (_table(self)->Get(key, dest)) return 0;
+            break;
+        case OT_ARRAY:
+            if (sq_type(key) & SQOBJECT_NUMERIC) {
+                if (_array(self)->Get(sq_tointeger(key), dest)) return 0;
+                return 1;
             }
-            return 1;
-        }
-        break;
-    default: break;
+            break;
+        case OT_INSTANCE:
+            if (_instance(self)->Get(key, dest)) return 0;
+            break;
+        case OT_CLASS:
+            if (_class(self)->Get(key, dest)) return 0;
+            break;
+        case OT_STRING:
+            if (sq_type(key) & SQOBJECT_NUMERIC) {
+                SQInteger n = sq_tointeger(key);
+                SQString* str = _string(self);
+                if (n >= 0 && n < str->_len) {
+                    dest = SQObjectPtr((SQInteger)(unsigned char)str->_val[n]);
+                    return 0;
+                }
+                return 1;
+            }
+            break;
+        default:
+            break;
     }
     if (raw) return 1;
     int r = FallBackGet(self, key, dest);
@@ -166,15 +173,17 @@ bool SQVM::GetVar(const SQObject& self, const SQObject& root, const SQObject& ke
 int SQVM::FallBackSet(const SQObject& self, const SQObject& key, const SQObject& val)
 {
     switch (sq_type(self)) {
-    case OT_TABLE:
-        // A slot found up the delegate chain is set where it is.
-        for (SQTable* d = _table(self)->_delegate; d; d = d->_delegate) {
-            if (d->Set(key, val)) return 0;
-        }
-        break;
-    case OT_INSTANCE:
-    case OT_USERDATA: break;
-    default: return 1;
+        case OT_TABLE:
+            // A slot found up the delegate chain is set where it is.
+            for (SQTable* d = _table(self)->_delegate; d; d = d->_delegate) {
+                if (d->Set(key, val)) return 0;
+            }
+            break;
+        case OT_INSTANCE:
+        case OT_USERDATA:
+            break;
+        default:
+            return 1;
     }
     SQObjectPtr mm;
     if (!GetMetaMethod(self, MT_SET, mm)) return 1;
@@ -190,33 +199,36 @@ int SQVM::FallBackSet(const SQObject& self, const SQObject& key, const SQObject&
 bool SQVM::Set(const SQObject& self, const SQObject& key, const SQObject& val)
 {
     switch (sq_type(self)) {
-    case OT_TABLE:
-        if (_table(self)->Set(key, val)) return true;
-        break;
-    case OT_ARRAY:
-        if (!(sq_type(key) & SQOBJECT_NUMERIC)) {
-            Raise_Error("indexing %s with %s", sq_typename(self), sq_typename(key));
-            return false;
+        case OT_TABLE:
+            if (_table(self)->Set(key, val)) return true;
+            break;
+        case OT_ARRAY:
+            if (!(sq_type(key) & SQOBJECT_NUMERIC)) {
+                Raise_Error("indexing %s with %s", sq_typename(self), sq_typename(key));
+                return false;
+            }
+            if (!_array(self)->Set(sq_tointeger(key), val)) {
+                Raise_IdxError(key);
+                return false;
+            }
+            return true;
+        case OT_INSTANCE:
+            if (_instance(self)->Set(key, val)) return true;
+            break;
+        case OT_CLASS: {
+            SQInteger member;
+            if (_class(self)->GetMember(key, member)) {
+                if (_class(self)->NewSlot(ss(), key, val, sq_member_kind(member) == SQ_MEMBER_STATIC)) return true;
+                Raise_Error("trying to modify a class that has already been instantiated");
+                return false;
+            }
+            break;
         }
-        if (!_array(self)->Set(sq_tointeger(key), val)) {
-            Raise_IdxError(key);
+        case OT_USERDATA:
+            break;
+        default:
+            Raise_Error("trying to set '%s'", sq_typename(self));
             return false;
-        }
-        return true;
-    case OT_INSTANCE:
-        if (_instance(self)->Set(key, val)) return true;
-        break;
-    case OT_CLASS: {
-        SQInteger member;
-        if (_class(self)->GetMember(key, member)) {
-            if (_class(self)->NewSlot(ss(), key, val, sq_member_kind(member) == SQ_MEMBER_STATIC)) return true;
-            Raise_Error("trying to modify a class that has already been instantiated");
-            return false;
-        }
-        break;
-    }
-    case OT_USERDATA: break;
-    default: Raise_Error("trying to set '%s'", sq_typename(self)); return false;
     }
     int r = FallBackSet(self, key, val);
     if (r == 0) return true;
@@ -241,56 +253,61 @@ bool SQVM::NewSlot(const SQObject& self, const SQObject& key, const SQObject& va
         return false;
     }
     switch (sq_type(self)) {
-    case OT_TABLE: {
-        SQTable* t = _table(self);
-        if (t->Set(key, val)) return true;
-        SQObjectPtr mm;
-        if (t->_delegate && GetMetaMethod(self, MT_NEWSLOT, mm)) {
-            Push(self);
-            Push(key);
-            Push(val);
-            SQObjectPtr ret;
-            return CallMetaMethod(mm, 3, ret);
+        case OT_TABLE: {
+            SQTable* t = _table(self);
+            if (t->Set(key, val)) return true;
+            SQObjectPtr mm;
+            if (t->_delegate && GetMetaMethod(self, MT_NEWSLOT, mm)) {
+                Push(self);
+                Push(key);
+                Push(val);
+                SQObjectPtr ret;
+                return CallMetaMethod(mm, 3, ret);
+            }
+            t->NewSlot(key, val);
+            return true;
         }
-        t->NewSlot(key, val);
-        return true;
-    }
-    case OT_CLASS:
-        if (!_class(self)->NewSlot(ss(), key, val, bstatic)) {
-            if (_class(self)->_locked)
-                Raise_Error("trying to modify a class that has already been instantiated");
-            else
-                Raise_Error("the class is being released");
+        case OT_CLASS:
+            if (!_class(self)->NewSlot(ss(), key, val, bstatic)) {
+                if (_class(self)->_locked)
+                    Raise_Error("trying to modify a class that has already been instantiated");
+                else
+                    Raise_Error("the class is being released");
+                return false;
+            }
+            return true;
+        case OT_INSTANCE:
+            Raise_Error("class instances do not support the new slot operator");
             return false;
-        }
-        return true;
-    case OT_INSTANCE: Raise_Error("class instances do not support the new slot operator"); return false;
-    default: Raise_Error("indexing %s with %s", sq_typename(self), sq_typename(key)); return false;
+        default:
+            Raise_Error("indexing %s with %s", sq_typename(self), sq_typename(key));
+            return false;
     }
 }
 
 bool SQVM::DeleteSlot(const SQObject& self, const SQObject& key, SQObjectPtr& res)
 {
     switch (sq_type(self)) {
-    case OT_TABLE:
-    case OT_INSTANCE:
-    case OT_USERDATA: {
-        SQObjectPtr mm;
-        if (GetMetaMethod(self, MT_DELSLOT, mm)) {
-            Push(self);
-            Push(key);
-            return CallMetaMethod(mm, 2, res);
+        case OT_TABLE:
+        case OT_INSTANCE:
+        case OT_USERDATA: {
+            SQObjectPtr mm;
+            if (GetMetaMethod(self, MT_DELSLOT, mm)) {
+                Push(self);
+                Push(key);
+                return CallMetaMethod(mm, 2, res);
+            }
+            if (sq_type(self) != OT_TABLE) break;
+            SQTable* t = _table(self);
+            if (!t->Get(key, res)) {
+                Raise_IdxError(key);
+                return false;
+            }
+            t->Remove(key);
+            return true;
         }
-        if (sq_type(self) != OT_TABLE) break;
-        SQTable* t = _table(self);
-        if (!t->Get(key, res)) {
-            Raise_IdxError(key);
-            return false;
-        }
-        t->Remove(key);
-        return true;
-    }
-    default: break;
+        default:
+            break;
     }
     Raise_Error("attempt to delete a slot from a %s", sq_typename(self));
     return false;
@@ -313,44 +330,70 @@ bool SQVM::Arith(SQInteger op, SQObjectPtr& trg, const SQObject& a, const SQObje
         SQInteger x = _integer(a), y = _integer(b);
         SQUnsignedInteger ux = (SQUnsignedInteger)x, uy = (SQUnsignedInteger)y;
         switch (op) {
-        case '+': trg = SQObjectPtr((SQInteger)(ux + uy)); return true;
-        case '-': trg = SQObjectPtr((SQInteger)(ux - uy)); return true;
-        case '*': trg = SQObjectPtr((SQInteger)(ux * uy)); return true;
-        case '/':
-            if (y == 0) {
-                Raise_Error("division by zero");
-                return false;
-            }
-            // The one quotient that does not fit wraps around.
-            trg = SQObjectPtr(y == -1 ? (SQInteger)(0 - ux) : x / y);
-            return true;
-        case '%':
-            if (y == 0) {
-                Raise_Error("modulo by zero");
-                return false;
-            }
-            trg = SQObjectPtr(y == -1 ? (SQInteger)0 : x % y);
-            return true;
+            case '+':
+                trg = SQObjectPtr((SQInteger)(ux + uy));
+                return true;
+            case '-':
+                trg = SQObjectPtr((SQInteger)(ux - uy));
+                return true;
+            case '*':
+                trg = SQObjectPtr((SQInteger)(ux * uy));
+                return true;
+            case '/':
+                if (y == 0) {
+                    Raise_Error("division by zero");
+                    return false;
+                }
+                // The one quotient that does not fit wraps around.
+                trg = SQObjectPtr(y == -1 ? (SQInteger)(0 - ux) : x / y);
+                return true;
+            case '%':
+                if (y == 0) {
+                    Raise_Error("modulo by zero");
+                    return false;
+                }
+                trg = SQObjectPtr(y == -1 ? (SQInteger)0 : x % y);
+                return true;
         }
     }
     if ((sq_type(a) & SQOBJECT_NUMERIC) && (sq_type(b) & SQOBJECT_NUMERIC)) {
         SQFloat x = sq_tofloat(a), y = sq_tofloat(b);
         switch (op) {
-        case '+': trg = SQObjectPtr(x + y); return true;
-        case '-': trg = SQObjectPtr(x - y); return true;
-        case '*': trg = SQObjectPtr(x * y); return true;
-        case '/': trg = SQObjectPtr(x / y); return true;
-        case '%': trg = SQObjectPtr(fmodf(x, y)); return true;
+            case '+':
+                trg = SQObjectPtr(x + y);
+                return true;
+            case '-':
+                trg = SQObjectPtr(x - y);
+                return true;
+            case '*':
+                trg = SQObjectPtr(x * y);
+                return true;
+            case '/':
+                trg = SQObjectPtr(x / y);
+                return true;
+            case '%':
+                trg = SQObjectPtr(fmodf(x, y));
+                return true;
         }
     }
     if (op == '+' && (sq_type(a) == OT_STRING || sq_type(b) == OT_STRING)) return StringCat(a, b, trg);
     SQMetaMethod mm;
     switch (op) {
-    case '+': mm = MT_ADD; break;
-    case '-': mm = MT_SUB; break;
-    case '*': mm = MT_MUL; break;
-    case '/': mm = MT_DIV; break;
-    default: mm = MT_MODULO; break;
+        case '+':
+            mm = MT_ADD;
+            break;
+        case '-':
+            mm = MT_SUB;
+            break;
+        case '*':
+            mm = MT_MUL;
+            break;
+        case '/':
+            mm = MT_DIV;
+            break;
+        default:
+            mm = MT_MODULO;
+            break;
     }
     SQObjectPtr closure;
     if (GetMetaMethod(a, mm, closure)) {
@@ -373,12 +416,24 @@ bool SQVM::BitOp(SQInteger op, SQObjectPtr& trg, const SQObject& a, const SQObje
     // Shift counts are taken modulo 64, as the hardware does.
     int sh = (int)(y & 63);
     switch (op) {
-    case OP_BITAND: trg = SQObjectPtr(x & y); break;
-    case OP_BITOR: trg = SQObjectPtr(x | y); break;
-    case OP_BITXOR: trg = SQObjectPtr(x ^ y); break;
-    case OP_SHL: trg = SQObjectPtr((SQInteger)(ux << sh)); break;
-    case OP_SHR: trg = SQObjectPtr(x >> sh); break;
-    default: trg = SQObjectPtr((SQInteger)(ux >> sh)); break;
+        case OP_BITAND:
+            trg = SQObjectPtr(x & y);
+            break;
+        case OP_BITOR:
+            trg = SQObjectPtr(x | y);
+            break;
+        case OP_BITXOR:
+            trg = SQObjectPtr(x ^ y);
+            break;
+        case OP_SHL:
+            trg = SQObjectPtr((SQInteger)(ux << sh));
+            break;
+        case OP_SHR:
+            trg = SQObjectPtr(x >> sh);
+            break;
+        default:
+            trg = SQObjectPtr((SQInteger)(ux >> sh));
+            break;
     }
     return true;
 }
@@ -386,9 +441,14 @@ bool SQVM::BitOp(SQInteger op, SQObjectPtr& trg, const SQObject& a, const SQObje
 bool SQVM::Negate(SQObjectPtr& trg, const SQObject& o)
 {
     switch (sq_type(o)) {
-    case OT_INTEGER: trg = SQObjectPtr((SQInteger)(0 - (SQUnsignedInteger)_integer(o))); return true;
-    case OT_FLOAT: trg = SQObjectPtr(-_float(o)); return true;
-    default: break;
+        case OT_INTEGER:
+            trg = SQObjectPtr((SQInteger)(0 - (SQUnsignedInteger)_integer(o)));
+            return true;
+        case OT_FLOAT:
+            trg = SQObjectPtr(-_float(o));
+            return true;
+        default:
+            break;
     }
     SQObjectPtr closure;
     if (GetMetaMethod(o, MT_UNM, closure)) {
@@ -406,37 +466,46 @@ bool SQVM::ObjCmp(const SQObject& a, const SQObject& b, SQInteger& res)
     SQObjectType ta = sq_type(a), tb = sq_type(b);
     if (ta == tb) {
         switch (ta) {
-        case OT_INTEGER: res = _integer(a) < _integer(b) ? -1 : _integer(a) > _integer(b) ? 1 : 0; return true;
-        case OT_FLOAT: res = _float(a) < _float(b) ? -1 : _float(a) > _float(b) ? 1 : 0; return true;
-        case OT_STRING: {
-            SQString *x = _string(a), *y = _string(b);
-            SQInteger n = x->_len < y->_len ? x->_len : y->_len;
-            int c = memcmp(x->_val, y->_val, (size_t)n);
-            if (c == 0) c = x->_len < y->_len ? -1 : x->_len > y->_len ? 1 : 0;
-            res = c < 0 ? -1 : c > 0 ? 1 : 0;
-            return true;
-        }
-        case OT_NULL: res = 0; return true;
-        case OT_BOOL: res = _integer(a) < _integer(b) ? -1 : _integer(a) > _integer(b) ? 1 : 0; return true;
-        case OT_TABLE:
-        case OT_USERDATA:
-        case OT_INSTANCE: {
-            SQObjectPtr closure;
-            if (GetMetaMethod(a, MT_CMP, closure)) {
-                SQObjectPtr ret;
-                Push(a);
-                Push(b);
-                if (!CallMetaMethod(closure, 2, ret)) return false;
-                if (sq_type(ret) != OT_INTEGER) {
-                    Raise_Error("_cmp must return an integer");
-                    return false;
-                }
-                res = _integer(ret);
+            case OT_INTEGER:
+                res = _integer(a) < _integer(b) ? -1 : _integer(a) > _integer(b) ? 1 : 0;
+                return true;
+            case OT_FLOAT:
+                res = _float(a) < _float(b) ? -1 : _float(a) > _float(b) ? 1 : 0;
+                return true;
+            case OT_STRING: {
+                SQString *x = _string(a), *y = _string(b);
+                SQInteger n = x->_len < y->_len ? x->_len : y->_len;
+                int c = memcmp(x->_val, y->_val, (size_t)n);
+                if (c == 0) c = x->_len < y->_len ? -1 : x->_len > y->_len ? 1 : 0;
+                res = c < 0 ? -1 : c > 0 ? 1 : 0;
                 return true;
             }
-            break;
-        }
-        default: break;
+            case OT_NULL:
+                res = 0;
+                return true;
+            case OT_BOOL:
+                res = _integer(a) < _integer(b) ? -1 : _integer(a) > _integer(b) ? 1 : 0;
+                return true;
+            case OT_TABLE:
+            case OT_USERDATA:
+            case OT_INSTANCE: {
+                SQObjectPtr closure;
+                if (GetMetaMethod(a, MT_CMP, closure)) {
+                    SQObjectPtr ret;
+                    Push(a);
+                    Push(b);
+                    if (!CallMetaMethod(closure, 2, ret)) return false;
+                    if (sq_type(ret) != OT_INTEGER) {
+                        Raise_Error("_cmp must return an integer");
+                        return false;
+                    }
+                    res = _integer(ret);
+                    return true;
+                }
+                break;
+            }
+            default:
+                break;
         }
         // Other values of one type order by identity.
         res = _rawval(a) == _rawval(b) ? 0 : _rawval(a) < _rawval(b) ? -1 : 1;
@@ -469,10 +538,18 @@ bool SQVM::CmpOp(SQInteger op, const SQObject& a, const SQObject& b, bool& res)
     SQInteger c;
     if (!ObjCmp(a, b, c)) return false;
     switch (op) {
-    case OP_LT: res = c < 0; break;
-    case OP_LE: res = c <= 0; break;
-    case OP_GT: res = c > 0; break;
-    default: res = c >= 0; break;
+        case OP_LT:
+            res = c < 0;
+            break;
+        case OP_LE:
+            res = c <= 0;
+            break;
+        case OP_GT:
+            res = c > 0;
+            break;
+        default:
+            res = c >= 0;
+            break;
     }
     return true;
 }
@@ -497,26 +574,33 @@ bool SQVM::ToString(const SQObject& o, SQObjectPtr& res)
 {
     char buf[96];
     switch (sq_type(o)) {
-    case OT_STRING: res = o; return true;
-    case OT_INTEGER:
-    case OT_FLOAT:
-        sq_numtostr(o, buf, sizeof buf);
-        res = ss()->StringObj(buf);
-        return true;
-    case OT_BOOL: res = ss()->StringObj(_integer(o) ? "true" : "false"); return true;
-    case OT_NULL: res = ss()->StringObj("null"); return true;
-    case OT_TABLE:
-    case OT_USERDATA:
-    case OT_INSTANCE: {
-        SQObjectPtr closure;
-        if (GetMetaMethod(o, MT_TOSTRING, closure)) {
-            Push(o);
-            if (!CallMetaMethod(closure, 1, res)) return false;
-            if (sq_type(res) == OT_STRING) return true;
+        case OT_STRING:
+            res = o;
+            return true;
+        case OT_INTEGER:
+        case OT_FLOAT:
+            sq_numtostr(o, buf, sizeof buf);
+            res = ss()->StringObj(buf);
+            return true;
+        case OT_BOOL:
+            res = ss()->StringObj(_integer(o) ? "true" : "false");
+            return true;
+        case OT_NULL:
+            res = ss()->StringObj("null");
+            return true;
+        case OT_TABLE:
+        case OT_USERDATA:
+        case OT_INSTANCE: {
+            SQObjectPtr closure;
+            if (GetMetaMethod(o, MT_TOSTRING, closure)) {
+                Push(o);
+                if (!CallMetaMethod(closure, 1, res)) return false;
+                if (sq_type(res) == OT_STRING) return true;
+            }
+            break;
         }
-        break;
-    }
-    default: break;
+        default:
+            break;
     }
     snprintf(buf, sizeof buf, "(%s : 0x%016" PRIx64 ")", sq_typename(o), (uint64_t)_rawval(o));
     res = ss()->StringObj(buf);
@@ -550,10 +634,18 @@ bool SQVM::TypeOf(const SQObject& o, SQObjectPtr& res)
 bool SQVM::Clone(const SQObject& self, SQObjectPtr& target)
 {
     switch (sq_type(self)) {
-    case OT_TABLE: target = SQObjectPtr(_table(self)->Clone()); break;
-    case OT_INSTANCE: target = SQObjectPtr(_instance(self)->Clone(ss())); break;
-    case OT_ARRAY: target = SQObjectPtr(_array(self)->Clone()); return true;
-    default: Raise_Error("cloning a %s", sq_typename(self)); return false;
+        case OT_TABLE:
+            target = SQObjectPtr(_table(self)->Clone());
+            break;
+        case OT_INSTANCE:
+            target = SQObjectPtr(_instance(self)->Clone(ss()));
+            break;
+        case OT_ARRAY:
+            target = SQObjectPtr(_array(self)->Clone());
+            return true;
+        default:
+            Raise_Error("cloning a %s", sq_typename(self));
+            return false;
     }
     SQObjectPtr closure;
     if (GetMetaMethod(target, MT_CLONED, closure)) {
@@ -572,79 +664,80 @@ bool SQVM::ForeachNext(const SQObject& container, SQObjectPtr& iter, SQObjectPtr
     done = false;
     SQInteger pos = sq_type(iter) == OT_INTEGER ? _integer(iter) : 0;
     switch (sq_type(container)) {
-    case OT_TABLE: {
-        SQTable* t = _table(container);
-        SQInteger i = t->NextEntry(pos);
-        if (i < 0) {
-            done = true;
-            return true;
-        }
-        key = t->_entries[i].key;
-        val = sq_realval(t->_entries[i].val);
-        iter = SQObjectPtr(i + 1);
-        return true;
-    }
-    case OT_ARRAY: {
-        SQArray* a = _array(container);
-        if (pos >= a->Size()) {
-            done = true;
-            return true;
-        }
-        key = SQObjectPtr(pos);
-        val = sq_realval(a->_values[pos]);
-        iter = SQObjectPtr(pos + 1);
-        return true;
-    }
-    case OT_STRING: {
-        SQString* s = _string(container);
-        if (pos >= s->_len) {
-            done = true;
-            return true;
-        }
-        key = SQObjectPtr(pos);
-        val = SQObjectPtr((SQInteger)(unsigned char)s->_val[pos]);
-        iter = SQObjectPtr(pos + 1);
-        return true;
-    }
-    case OT_CLASS: {
-        SQInteger next = _class(container)->Next(pos, key, val);
-        if (next < 0)
-            done = true;
-        else
-            iter = SQObjectPtr(next);
-        return true;
-    }
-    case OT_INSTANCE:
-    case OT_USERDATA: {
-        SQObjectPtr closure;
-        if (GetMetaMethod(container, MT_NEXTI, closure)) {
-            SQObjectPtr next;
-            Push(container);
-            Push(iter);
-            if (!CallMetaMethod(closure, 2, next)) return false;
-            if (sq_type(next) == OT_NULL) {
+        case OT_TABLE: {
+            SQTable* t = _table(container);
+            SQInteger i = t->NextEntry(pos);
+            if (i < 0) {
                 done = true;
                 return true;
             }
-            if (!Get(container, next, val, false)) return false;
-            key = next;
-            iter = next;
+            key = t->_entries[i].key;
+            val = sq_realval(t->_entries[i].val);
+            iter = SQObjectPtr(i + 1);
             return true;
         }
-        if (sq_type(container) == OT_INSTANCE && _instance(container)->_class) {
-            SQInstance* inst = _instance(container);
-            SQInteger next = inst->_class->Next(pos, key, val);
-            if (next < 0) {
+        case OT_ARRAY: {
+            SQArray* a = _array(container);
+            if (pos >= a->Size()) {
                 done = true;
                 return true;
             }
-            inst->Get(key, val);
-            iter = SQObjectPtr(next);
+            key = SQObjectPtr(pos);
+            val = sq_realval(a->_values[pos]);
+            iter = SQObjectPtr(pos + 1);
             return true;
         }
-        break;
-    }
-    default: break;
+        case OT_STRING: {
+            SQString* s = _string(container);
+            if (pos >= s->_len) {
+                done = true;
+                return true;
+            }
+            key = SQObjectPtr(pos);
+            val = SQObjectPtr((SQInteger)(unsigned char)s->_val[pos]);
+            iter = SQObjectPtr(pos + 1);
+            return true;
+        }
+        case OT_CLASS: {
+            SQInteger next = _class(container)->Next(pos, key, val);
+            if (next < 0)
+                done = true;
+            else
+                iter = SQObjectPtr(next);
+            return true;
+        }
+        case OT_INSTANCE:
+        case OT_USERDATA: {
+            SQObjectPtr closure;
+            if (GetMetaMethod(container, MT_NEXTI, closure)) {
+                SQObjectPtr next;
+                Push(container);
+                Push(iter);
+                if (!CallMetaMethod(closure, 2, next)) return false;
+                if (sq_type(next) == OT_NULL) {
+                    done = true;
+                    return true;
+                }
+                if (!Get(container, next, val, false)) return false;
+                key = next;
+                iter = next;
+                return true;
+            }
+            if (sq_type(container) == OT_INSTANCE && _instance(container)->_class) {
+                SQInstance* inst = _instance(container);
+                SQInteger next = inst->_class->Next(pos, key, val);
+                if (next < 0) {
+                    done = true;
+                    return true;
+                }
+                inst->Get(key, val);
+                iter = SQObjectPtr(next);
+                return true;
+            }
+            break;
+        }
+        default:
+            break;
     }
     Raise_Error("cannot iterate %s", sq_typename(container));
     return false;

@@ -20,21 +20,26 @@ std::string handledError;
 std::string describe(HSQUIRRELVM v)
 {
     switch (sq_gettype(v, -1)) {
-    case OT_INTEGER: {
-        SQInteger i;
-        sq_getinteger(v, -1, &i);
-        return std::to_string(i);
-    }
-    case OT_STRING: {
-        const SQChar* s;
-        sq_getstring(v, -1, &s);
-        return std::string("\"") + s + "\"";
-    }
-    case OT_TABLE: return "TABLE";
-    case OT_ARRAY: return "ARRAY";
-    case OT_NULL: return "NULL";
-    case OT_CLOSURE: return "CLOSURE";
-    default: return "OTHER";
+        case OT_INTEGER: {
+            SQInteger i;
+            sq_getinteger(v, -1, &i);
+            return std::to_string(i);
+        }
+        case OT_STRING: {
+            const SQChar* s;
+            sq_getstring(v, -1, &s);
+            return std::string("\"") + s + "\"";
+        }
+        case OT_TABLE:
+            return "TABLE";
+        case OT_ARRAY:
+            return "ARRAY";
+        case OT_NULL:
+            return "NULL";
+        case OT_CLOSURE:
+            return "CLOSURE";
+        default:
+            return "OTHER";
     }
 }
 
@@ -72,14 +77,15 @@ struct SqErrors : SqTestVm {
 
 TEST_F(SqErrors, HandlerSeesEveryLevelWithLinesAndLocals)
 {
-    EXPECT_FALSE(run("function c(n) {\n"
-                     "  local msg = \"deep\";\n"
-                     "  return n.missing;\n"
-                     "}\n"
-                     "function b(n) { local r = c(n); return r; }\n"
-                     "function a() { local t = {}; local r = b(t); return r; }\n"
-                     "a();\n",
-                     "three.nut"));
+    EXPECT_FALSE(
+        run("function c(n) {\n"
+            "  local msg = \"deep\";\n"
+            "  return n.missing;\n"
+            "}\n"
+            "function b(n) { local r = c(n); return r; }\n"
+            "function a() { local t = {}; local r = b(t); return r; }\n"
+            "a();\n",
+            "three.nut"));
     EXPECT_EQ(handledError, "the index 'missing' does not exist");
     ASSERT_EQ(frames.size(), 4u);
     EXPECT_EQ(frames[0].func, "c");

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/squirrel/squirrel.h"
 #include "platform/squirrel/sqstdmath.h"
+#include "platform/squirrel/squirrel.h"
 // The string library joins the runner once it is part of the build.
 #if __has_include("platform/squirrel/sqstdstring.h")
 #include "platform/squirrel/sqstdstring.h"
@@ -43,43 +43,69 @@ void compileError(HSQUIRRELVM v, const SQChar* desc, const SQChar* source, SQInt
 void printLocal(HSQUIRRELVM v, const SQChar* name)
 {
     switch (sq_gettype(v, -1)) {
-    case OT_NULL: printErr(v, "[%s] NULL\n", name); break;
-    case OT_INTEGER: {
-        SQInteger i;
-        sq_getinteger(v, -1, &i);
-        printErr(v, "[%s] %lld\n", name, (long long)i);
-        break;
-    }
-    case OT_FLOAT: {
-        SQFloat f;
-        sq_getfloat(v, -1, &f);
-        printErr(v, "[%s] %.14g\n", name, (double)f);
-        break;
-    }
-    case OT_STRING: {
-        const SQChar* s;
-        sq_getstring(v, -1, &s);
-        printErr(v, "[%s] \"%s\"\n", name, s);
-        break;
-    }
-    case OT_BOOL: {
-        SQBool b;
-        sq_getbool(v, -1, &b);
-        printErr(v, "[%s] %s\n", name, b ? "true" : "false");
-        break;
-    }
-    case OT_TABLE: printErr(v, "[%s] TABLE\n", name); break;
-    case OT_ARRAY: printErr(v, "[%s] ARRAY\n", name); break;
-    case OT_CLOSURE: printErr(v, "[%s] CLOSURE\n", name); break;
-    case OT_NATIVECLOSURE: printErr(v, "[%s] NATIVECLOSURE\n", name); break;
-    case OT_GENERATOR: printErr(v, "[%s] GENERATOR\n", name); break;
-    case OT_USERPOINTER: printErr(v, "[%s] USERPOINTER\n", name); break;
-    case OT_USERDATA: printErr(v, "[%s] USERDATA\n", name); break;
-    case OT_THREAD: printErr(v, "[%s] THREAD\n", name); break;
-    case OT_CLASS: printErr(v, "[%s] CLASS\n", name); break;
-    case OT_INSTANCE: printErr(v, "[%s] INSTANCE\n", name); break;
-    case OT_WEAKREF: printErr(v, "[%s] WEAKREF\n", name); break;
-    default: printErr(v, "[%s] ?\n", name); break;
+        case OT_NULL:
+            printErr(v, "[%s] NULL\n", name);
+            break;
+        case OT_INTEGER: {
+            SQInteger i;
+            sq_getinteger(v, -1, &i);
+            printErr(v, "[%s] %lld\n", name, (long long)i);
+            break;
+        }
+        case OT_FLOAT: {
+            SQFloat f;
+            sq_getfloat(v, -1, &f);
+            printErr(v, "[%s] %.14g\n", name, (double)f);
+            break;
+        }
+        case OT_STRING: {
+            const SQChar* s;
+            sq_getstring(v, -1, &s);
+            printErr(v, "[%s] \"%s\"\n", name, s);
+            break;
+        }
+        case OT_BOOL: {
+            SQBool b;
+            sq_getbool(v, -1, &b);
+            printErr(v, "[%s] %s\n", name, b ? "true" : "false");
+            break;
+        }
+        case OT_TABLE:
+            printErr(v, "[%s] TABLE\n", name);
+            break;
+        case OT_ARRAY:
+            printErr(v, "[%s] ARRAY\n", name);
+            break;
+        case OT_CLOSURE:
+            printErr(v, "[%s] CLOSURE\n", name);
+            break;
+        case OT_NATIVECLOSURE:
+            printErr(v, "[%s] NATIVECLOSURE\n", name);
+            break;
+        case OT_GENERATOR:
+            printErr(v, "[%s] GENERATOR\n", name);
+            break;
+        case OT_USERPOINTER:
+            printErr(v, "[%s] USERPOINTER\n", name);
+            break;
+        case OT_USERDATA:
+            printErr(v, "[%s] USERDATA\n", name);
+            break;
+        case OT_THREAD:
+            printErr(v, "[%s] THREAD\n", name);
+            break;
+        case OT_CLASS:
+            printErr(v, "[%s] CLASS\n", name);
+            break;
+        case OT_INSTANCE:
+            printErr(v, "[%s] INSTANCE\n", name);
+            break;
+        case OT_WEAKREF:
+            printErr(v, "[%s] WEAKREF\n", name);
+            break;
+        default:
+            printErr(v, "[%s] ?\n", name);
+            break;
     }
 }
 
