@@ -7,21 +7,25 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-per_target=$(( seconds / 3 > 1 ? seconds / 3 : 1 ))
+per_target=$(( seconds / 4 > 1 ? seconds / 4 : 1 ))
 build=build-fuzz
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DSKY_BUILD_FUZZ=ON -DSKY_BUILD_TESTS=OFF \
   -DSKY_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --target fuzz_tiles fuzz_palette fuzz_squirrel level_tiles -j2
+cmake --build "$build" --target fuzz_tiles fuzz_palette fuzz_squirrel fuzz_regex level_tiles -j2
 
 seeds="$build/fuzz-seeds"
 python3 fuzz/make_seeds.py "$seeds" "$build/bin/tiles.bin" "$build/bin/level.pal"
 # The language tests are the compiler's seeds.
 mkdir -p "$seeds/squirrel"
 cp tests/squirrel/*.nut "$seeds/squirrel/"
-mkdir -p "$build/artifacts"
+mkdir -p "$build/artifacts" "$seeds/regex"
+# Regex seeds: pattern, a zero byte, text.
+printf '(a|b)*c\0xababc' >"$seeds/regex/alternation"
+printf '^\\w+\\s*[^0-9]{2,3}$\0\x05word  xy' >"$seeds/regex/classes"
+printf '((a*)*b)?\\b\0aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaab' >"$seeds/regex/nested"
 
-for target in tiles palette squirrel; do
+for target in tiles palette squirrel regex; do
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
   echo "== fuzz_$target for ${per_target}s"
