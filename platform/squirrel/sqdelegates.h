@@ -1,0 +1,11 @@
+// sqdelegates.h -- helpers shared by the default delegate libraries.
+#pragma once
+
+#include "platform/squirrel/sqvm.h"
+
+// Calls fn with the root table as 'this' and the given arguments.
+bool sq_callback(HSQUIRRELVM v, const SQObject& fn, const SQObject* args, SQInteger nargs, SQObjectPtr& ret);
+// How many arguments a callback takes (not counting 'this'); 3 for varargs.
+SQInteger sq_callbackarity(const SQObject& fn);
+SQInteger sq_default_weakref(HSQUIRRELVM v);
+SQInteger sq_default_tostring(HSQUIRRELVM v);

@@ -1,0 +1,4 @@
+// exit: 1
+function f() {
+    local a = 1 local b = 2
+}

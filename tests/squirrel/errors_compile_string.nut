@@ -1,0 +1,3 @@
+// exit: 1
+print("fine");
+    local s = "unterminated
