@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang and runs each for about SECONDS/2
+# Builds the libFuzzer targets with clang and runs each for about SECONDS/3
 # seconds on the seed corpus plus what earlier runs found. Exits non-zero
 # when a target crashes; the crashing input is left in build-fuzz/artifacts/.
 #
@@ -7,18 +7,22 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-per_target=$(( seconds / 2 > 1 ? seconds / 2 : 1 ))
+per_target=$(( seconds / 3 > 1 ? seconds / 3 : 1 ))
 build=build-fuzz
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DSKY_BUILD_FUZZ=ON -DSKY_BUILD_TESTS=OFF \
   -DSKY_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --target fuzz_tiles fuzz_palette level_tiles -j2
+cmake --build "$build" --target fuzz_tiles fuzz_palette fuzz_regex level_tiles -j2
 
 seeds="$build/fuzz-seeds"
 python3 fuzz/make_seeds.py "$seeds" "$build/bin/tiles.bin" "$build/bin/level.pal"
-mkdir -p "$build/artifacts"
+mkdir -p "$build/artifacts" "$seeds/regex"
+# Regex seeds: pattern, a zero byte, text.
+printf '(a|b)*c\0xababc' >"$seeds/regex/alternation"
+printf '^\\w+\\s*[^0-9]{2,3}$\0\x05word  xy' >"$seeds/regex/classes"
+printf '((a*)*b)?\\b\0aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaab' >"$seeds/regex/nested"
 
-for target in tiles palette; do
+for target in tiles palette regex; do
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
   echo "== fuzz_$target for ${per_target}s"
