@@ -30,6 +30,7 @@
 #include "shell/window.h"
 #include "sound/sound.h"
 #include "sound/soundEvents.h"
+#include "sound/soundScript.h"
 #include "voxel/debugVis.h"
 #include "voxel/dynCubeRender.h"
 #include "voxel/font.h"
@@ -123,7 +124,11 @@ public:
         int percent;
         return gpuLoadQuery(&percent) ? percent : -1;
     }
-    void everySecond() override { reload_shaders(false); }
+    void everySecond() override
+    {
+        reload_shaders(false);
+        reloadSoundScriptIfChanged();
+    }
 };
 
 bool deviceResize(int w, int h, bool fs, bool force) { return resize_d3d(w, h, fs, force); }
@@ -138,6 +143,7 @@ void initGame()
 {
     setUpdateRate(20, 5);
     soundInit(false);
+    loadSoundScript("sound/sound.nut");
     createSceneImage();
     initBackground();
     initPostEffects();
@@ -179,6 +185,7 @@ void shutdownAll()
     closePostEffects();
     closeBackground();
     releaseSceneImage();
+    closeSoundScript();
     soundShutdown();
     closeFont();
     gpuLoadShutdown();
