@@ -24,6 +24,7 @@
 #include "shell/log.h"
 #include "shell/paths.h"
 #include "shell/perfOverlay.h"
+#include "shell/screenMessages.h"
 #include "shell/screenshot.h"
 #include "shell/stateDump.h"
 #include "shell/watcher.h"
@@ -257,6 +258,7 @@ int runGame(int argc, char** argv)
     addStateDumpSection([](JsonWriter& json) {
         json.field("overlay", performanceOverlayVisible);
         json.field("sound_event_logging", soundEventLoggingOn());
+        json.field("error_message", errorMessage());
     });
 
     // 13.

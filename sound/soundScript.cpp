@@ -173,6 +173,7 @@ void reloadSoundScriptIfChanged()
         if (!scriptVM->reloadFiles(true)) throw sqbind::SquirrelError{lastScriptError()};
         readEventTable();
         raiseLoadFailures();
+        logPrint("sound script reloaded");
     } catch (const sqbind::SquirrelError& e) {
         showScriptError(e.message);
     }
