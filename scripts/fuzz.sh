@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang and runs each for about SECONDS/3
+# Builds the libFuzzer targets with clang and runs each for about SECONDS/4
 # seconds on the seed corpus plus what earlier runs found. Exits non-zero
 # when a target crashes; the crashing input is left in build-fuzz/artifacts/.
 #

@@ -24,12 +24,14 @@
 #include "shell/log.h"
 #include "shell/paths.h"
 #include "shell/perfOverlay.h"
+#include "shell/screenMessages.h"
 #include "shell/screenshot.h"
 #include "shell/stateDump.h"
 #include "shell/watcher.h"
 #include "shell/window.h"
 #include "sound/sound.h"
 #include "sound/soundEvents.h"
+#include "sound/soundScript.h"
 #include "voxel/debugVis.h"
 #include "voxel/dynCubeRender.h"
 #include "voxel/font.h"
@@ -123,7 +125,11 @@ public:
         int percent;
         return gpuLoadQuery(&percent) ? percent : -1;
     }
-    void everySecond() override { reload_shaders(false); }
+    void everySecond() override
+    {
+        reload_shaders(false);
+        reloadSoundScriptIfChanged();
+    }
 };
 
 bool deviceResize(int w, int h, bool fs, bool force) { return resize_d3d(w, h, fs, force); }
@@ -138,6 +144,7 @@ void initGame()
 {
     setUpdateRate(20, 5);
     soundInit(false);
+    loadSoundScript("sound/sound.nut");
     createSceneImage();
     initBackground();
     initPostEffects();
@@ -179,6 +186,7 @@ void shutdownAll()
     closePostEffects();
     closeBackground();
     releaseSceneImage();
+    closeSoundScript();
     soundShutdown();
     closeFont();
     gpuLoadShutdown();
@@ -250,6 +258,7 @@ int runGame(int argc, char** argv)
     addStateDumpSection([](JsonWriter& json) {
         json.field("overlay", performanceOverlayVisible);
         json.field("sound_event_logging", soundEventLoggingOn());
+        json.field("error_message", errorMessage());
     });
 
     // 13.

@@ -8,6 +8,7 @@
 #include "game/gameMode.h"
 #include "shell/input.h"
 #include "shell/perfOverlay.h"
+#include "sound/soundEvents.h"
 #include "shell/screenMessages.h"
 #include "voxel/font.h"
 #include "voxel/scene.h"
@@ -82,7 +83,10 @@ void drawPerformanceOverlay()
 
 void drawFrame(float t)
 {
-    drawScenePasses(cameraForRender(t), renderCurrentMode, t);
+    Vec4 camera = cameraForRender(t);
+    // Sounds raised before the next frame are panned against this camera.
+    setSoundListener(camera.x, pixelScale, width);
+    drawScenePasses(camera, renderCurrentMode, t);
     beginText();
     if (currentGameMode) currentGameMode->renderOverlay(t);
     drawScreenMessages();

@@ -1,6 +1,7 @@
 #include "sound/soundEvents.h"
 
-#include "shell/log.h"
+#include "sound/sound.h"
+#include "sound/soundScript.h"
 #include "shell/screenMessages.h"
 
 namespace {
@@ -33,6 +34,13 @@ const char* const eventNames[SOUND_EVENT_COUNT] = {
 int eventCounts[SOUND_EVENT_COUNT];
 bool eventLogging = false;
 
+// Where the player listens from: the render camera and the screen it fills.
+struct Listener {
+    float cameraX = 0;
+    int pixelScale = 1;
+    int screenWidth = 0;
+} listener;
+
 bool validEvent(int event) { return event >= 0 && event < SOUND_EVENT_COUNT; }
 
 }  // namespace
@@ -43,11 +51,24 @@ void playSoundEvent(int event)
 {
     if (!validEvent(event)) return;
     eventCounts[event]++;
-    if (eventLogging) {
-        logPrint("sound event '%s'", eventNames[event]);
-        addScreenMessage("sound event '%s'", eventNames[event]);
-    }
+    SoundHandle channel = soundEvent(event);
+    if (channel) playChannel(channel, true);
 }
+
+void playSoundEventAt(int event, Vec4 position)
+{
+    if (!validEvent(event)) return;
+    eventCounts[event]++;
+    SoundHandle channel = soundEvent(event);
+    if (!channel) return;
+    // Half a screen to the right of the camera is a pan of 0.5; the pan is
+    // not clamped.
+    if (listener.screenWidth > 0)
+        setChannelPan(channel, (position.x - listener.cameraX) * (float)listener.pixelScale / (float)listener.screenWidth);
+    playChannel(channel, true);
+}
+
+void setSoundListener(float cameraX, int pixelScale, int screenWidth) { listener = {cameraX, pixelScale, screenWidth}; }
 
 void toggleSoundEventLogging()
 {
@@ -59,12 +80,6 @@ void toggleSoundEventLogging()
 }
 
 bool soundEventLoggingOn() { return eventLogging; }
-
-void playSoundEventAt(int event, Vec4 position)
-{
-    (void)position;  // the pan needs the sound engine
-    playSoundEvent(event);
-}
 
 int soundEventCount(int event) { return validEvent(event) ? eventCounts[event] : 0; }
 

@@ -1,8 +1,8 @@
 // soundEvents.h -- the named sound events the game raises.
 //
 // The game never names a sound file: it raises an event by index and the
-// sound script decides what plays. Until the script layer is in, raising an
-// event only counts it per name, which the state dump reports.
+// sound script decides what plays (sound/soundScript.h). Every raised event
+// is also counted per name, which the state dump reports.
 #pragma once
 
 #include "support/vecmath.h"
@@ -36,11 +36,15 @@ enum SoundEvent {
 // The script-side name of an event ("hero_shoot", ...); null outside the table.
 const char* soundEventName(int event);
 
-// Raises an event without a pan.
+// Raises an event and plays the channel the script chose, from its start.
 void playSoundEvent(int event);
-// Raises an event that happens at a place in the world (panned by its
-// horizontal offset from the camera once sounds play).
+// The same for an event that happens at a place in the world: the channel is
+// panned by the place's horizontal offset from the render camera, 0.5 at the
+// right edge of the screen.
 void playSoundEventAt(int event, Vec4 position);
+// The render camera's x in level cells, the pixel scale and the back-buffer
+// width, set by every frame drawn.
+void setSoundListener(float cameraX, int pixelScale, int screenWidth);
 
 // How often each event was raised since the start (or the last reset).
 int soundEventCount(int event);
