@@ -7,11 +7,13 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "shell/paths.h"
 #include "sound/sound.h"
 #include "sound/soundEvents.h"
 #include "sound/soundScript.h"
+#include "tests/sound/soundTestUtil.h"
 
 namespace {
 
@@ -22,25 +24,11 @@ void writeText(const std::string& path, const char* text)
     fclose(f);
 }
 
-// A short silent WAV (16-bit mono, 100 frames).
 void writeWav(const std::string& path)
 {
+    std::vector<uint8_t> wav = makeWav(constant(0.0f, 100), 1, TEST_RATE, 16);
     FILE* f = fopen(path.c_str(), "wb");
-    uint32_t bytes = 200, riff = 36 + bytes, fmtLen = 16, rate = 44100, byteRate = 88200;
-    uint16_t pcm = 1, ch = 1, align = 2, bits = 16;
-    fwrite("RIFF", 1, 4, f);
-    fwrite(&riff, 4, 1, f);
-    fwrite("WAVEfmt ", 1, 8, f);
-    fwrite(&fmtLen, 4, 1, f);
-    fwrite(&pcm, 2, 1, f);
-    fwrite(&ch, 2, 1, f);
-    fwrite(&rate, 4, 1, f);
-    fwrite(&byteRate, 4, 1, f);
-    fwrite(&align, 2, 1, f);
-    fwrite(&bits, 2, 1, f);
-    fwrite("data", 1, 4, f);
-    fwrite(&bytes, 4, 1, f);
-    for (uint32_t i = 0; i < bytes; i++) fputc(0, f);
+    fwrite(wav.data(), 1, wav.size(), f);
     fclose(f);
 }
 
