@@ -1,6 +1,7 @@
 // upgradeMode.cpp -- the title, upgrade and end-of-demo screens.
 #include "game/upgradeMode.h"
 
+#include <algorithm>
 #include <string>
 
 #include "game/playMode.h"
@@ -27,10 +28,10 @@ const char* const SOUND_CREDIT = "Music and sounds: Quillon Games (own synthesiz
 const char* const WEB_ADDRESS = "https://quillongames.com/skyward";
 
 // Where the upgrade table's columns and rows sit inside its panels, in units.
-constexpr float TABLE_WIDTH = 27;
-constexpr float NAME_WIDTH = 15;
-constexpr float COST_WIDTH = 4;  // right-aligned: costs and points end at one edge
-constexpr float PLUS_LEFT = 20, MINUS_LEFT = 23.5f;
+constexpr float TABLE_WIDTH = 23;
+constexpr float NAME_WIDTH = 12;
+constexpr float COST_WIDTH = 3;  // right-aligned: costs and points end at one edge
+constexpr float PLUS_LEFT = 16.5f, MINUS_LEFT = 20;
 constexpr float ROW_BUTTON_WIDTH = 3, ROW_HEIGHT = 2, ROW_PITCH = 3;
 
 GuiLen u(float v) { return GuiLen::units(v); }
@@ -153,17 +154,20 @@ GuiElem* UpgradeGameMode::buildTree(int fontCell)
     reached.format("REACHED LEVEL %d", levelNumber);
     topLabel(header, reached, YELLOW, 1, 5);
 
-    GuiElem* points = panel(root, "points", 9, TABLE_WIDTH, ROW_HEIGHT);
-    cell(points, "points_title", "Upgrade points:", 0, 0, NAME_WIDTH, ROW_HEIGHT, 1);
-    pointsLabel = cell(points, "points", "##", NAME_WIDTH, 0, COST_WIDTH, ROW_HEIGHT, 1);
+    // Labels as tall as a row's buttons with their borders, so their texts
+    // line up with the buttons' signs.
+    float labelHeight = ROW_HEIGHT + 2.0f / (float)std::max(fontCell, 1);
+    GuiElem* points = panel(root, "points", 9, TABLE_WIDTH, labelHeight);
+    cell(points, "points_title", "Upgrade points:", 0, 0, NAME_WIDTH, labelHeight, 1);
+    pointsLabel = cell(points, "points", "##", NAME_WIDTH, 0, COST_WIDTH, labelHeight, 1);
 
     int rows = (int)offered.size();
     GuiElem* table = panel(root, "upgrades", 12, TABLE_WIDTH, ROW_PITCH * (float)rows);
     for (int i = 0; i < rows; i++) {
         float top = ROW_PITCH * (float)i;
         std::string upgradeName = offered[(size_t)i]->name();
-        nameLabels.push_back(cell(table, "name", upgradeName.c_str(), 0, top, NAME_WIDTH, ROW_HEIGHT, -1));
-        costLabels.push_back(cell(table, "cost", "##", NAME_WIDTH, top, COST_WIDTH, ROW_HEIGHT, 1));
+        nameLabels.push_back(cell(table, "name", upgradeName.c_str(), 0, top, NAME_WIDTH, labelHeight, -1));
+        costLabels.push_back(cell(table, "cost", "##", NAME_WIDTH, top, COST_WIDTH, labelHeight, 1));
         GuiElem* plus =
             menuButton(table, "plus", UPGRADE_CMD_ROWS + 2 * i, "+", ROW_BUTTON_WIDTH, ROW_HEIGHT, 1, fontCell);
         setMargins(plus, u(top), u(PLUS_LEFT), u(0), u(0));
