@@ -148,7 +148,7 @@ GuiElem* UpgradeGameMode::buildTree(int fontCell)
     minusButtons.clear();
 
     GuiElem* root = newMenuRoot();
-    GuiElem* header = panel(root, "header", 1, MENU_REF_WIDTH, 6);
+    GuiElem* header = panel(root, "header_panel", 1, MENU_REF_WIDTH, 6);
     topLabel(header, "SKYWARD!", YELLOW, 4, 0);
     FixedStr<32> reached;
     reached.format("REACHED LEVEL %d", levelNumber);
@@ -157,12 +157,12 @@ GuiElem* UpgradeGameMode::buildTree(int fontCell)
     // Labels as tall as a row's buttons with their borders, so their texts
     // line up with the buttons' signs.
     float labelHeight = ROW_HEIGHT + 2.0f / (float)std::max(fontCell, 1);
-    GuiElem* points = panel(root, "points", 9, TABLE_WIDTH, labelHeight);
+    GuiElem* points = panel(root, "points_panel", 9, TABLE_WIDTH, labelHeight);
     cell(points, "points_title", "Upgrade points:", 0, 0, NAME_WIDTH, labelHeight, 1);
     pointsLabel = cell(points, "points", "##", NAME_WIDTH, 0, COST_WIDTH, labelHeight, 1);
 
     int rows = (int)offered.size();
-    GuiElem* table = panel(root, "upgrades", 12, TABLE_WIDTH, ROW_PITCH * (float)rows);
+    GuiElem* table = panel(root, "upgrades_panel", 12, TABLE_WIDTH, ROW_PITCH * (float)rows);
     for (int i = 0; i < rows; i++) {
         float top = ROW_PITCH * (float)i;
         std::string upgradeName = offered[(size_t)i]->name();
