@@ -2,6 +2,7 @@
 #include "game/upgradeMode.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <string>
 
 #include "game/playMode.h"
@@ -267,4 +268,13 @@ void setUpMenuModes()
     static bool dumpAdded = false;
     if (!dumpAdded) addStateDumpSection(writeGuiState);
     dumpAdded = true;
+}
+
+void freeMenuScreens()
+{
+    for (GuiScreenMode* mode :
+         {(GuiScreenMode*)&titleScreen, (GuiScreenMode*)&upgradeScreen, (GuiScreenMode*)&endDemoScreen}) {
+        delete mode->scr;
+        mode->scr = nullptr;
+    }
 }

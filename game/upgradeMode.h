@@ -73,3 +73,6 @@ extern EndDemoGameMode endDemoScreen;
 // instances and adds the "gui" key to the state dump. The GUI's behaviours
 // must be registered first.
 void setUpMenuModes();
+// Frees the screens still built (the current mode's, or one left without an
+// update since); for shutdown, after the current mode was left.
+void freeMenuScreens();

@@ -175,6 +175,7 @@ void shutdownAll()
         currentGameMode->leave(nullptr);
         currentGameMode = nullptr;
     }
+    freeMenuScreens();
     worldTeardown();
     closeCubeRenderer();
     closeDebugVis();

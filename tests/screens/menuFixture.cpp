@@ -54,11 +54,7 @@ void MenuTest::SetUp()
 void MenuTest::TearDown()
 {
     switchGameMode(nullptr);
-    for (GuiScreenMode* m :
-         {(GuiScreenMode*)&titleScreen, (GuiScreenMode*)&upgradeScreen, (GuiScreenMode*)&endDemoScreen}) {
-        delete m->scr;
-        m->scr = nullptr;
-    }
+    freeMenuScreens();
     menuRenderer = &KilnGuiRenderer::instance;
     quitRequested = false;
     installTestInput();

@@ -25,23 +25,15 @@ struct MenuRender : RenderTest {
     void TearDown() override
     {
         switchGameMode(nullptr);
-        for (GuiScreenMode* m :
-             {(GuiScreenMode*)&titleScreen, (GuiScreenMode*)&upgradeScreen, (GuiScreenMode*)&endDemoScreen}) {
-            delete m->scr;
-            m->scr = nullptr;
-        }
+        freeMenuScreens();
         if (::width != width || ::height != height) resize_d3d(width, height, false, false);
         RenderTest::TearDown();
     }
     // Leaves the current screen behind (freed) and shows another one.
     void show(GameMode* mode)
     {
-        if (currentGameMode) {
-            GuiScreenMode* old = currentGuiScreenMode();
-            switchGameMode(nullptr);
-            delete old->scr;
-            old->scr = nullptr;
-        }
+        switchGameMode(nullptr);
+        freeMenuScreens();
         switchGameMode(mode);
     }
     GuiElem* find(const char* name) { return findByName(currentGuiScreenMode()->scr->root, name); }
