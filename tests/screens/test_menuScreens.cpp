@@ -1,8 +1,6 @@
-// The title and end-of-demo screens, the way into and out of them, relayout
-// on resize and the "gui" section of the state dump.
+// The title and end-of-demo screens, and the "gui" section of the state dump.
 #include <gtest/gtest.h>
 
-#include "game/gameover.h"
 #include "game/hero.h"
 #include "game/playMode.h"
 #include "game/progress.h"
@@ -16,7 +14,7 @@ namespace {
 
 using TitleScreen = MenuTest;
 using EndScreen = MenuTest;
-using MenuFlow = MenuTest;
+using MenuState = MenuTest;
 
 // A game in progress: level 2, points, upgrades and a hurt hero.
 void playedAWhile()
@@ -65,19 +63,6 @@ TEST_F(TitleScreen, QuitEndsTheRunThroughTheNormalQuit)
     EXPECT_EQ(currentGameMode, titleGameMode);
 }
 
-TEST_F(TitleScreen, AClickBesideTheButtonsDoesNothing)
-{
-    switchGameMode(titleGameMode);
-    GuiElem* play = find("play");
-    const GuiRect& b = play->boxRect;
-    pointerMove(b.left - 20, (b.top + b.bottom) / 2);
-    pointerButton(true);
-    pointerButton(false);
-    currentGameMode->update(0.05f);
-    EXPECT_EQ(currentGameMode, titleGameMode);
-    EXPECT_EQ(soundEventCount(SE_NEW_GAME), 0);
-}
-
 TEST_F(EndScreen, RestartStartsOverAtLevelOneWithoutASoundOfItsOwn)
 {
     playedAWhile();
@@ -95,60 +80,7 @@ TEST_F(EndScreen, RestartStartsOverAtLevelOneWithoutASoundOfItsOwn)
     EXPECT_EQ(soundEventCount(SE_NEW_GAME), 0);
 }
 
-TEST_F(EndScreen, QuitEndsTheRun)
-{
-    switchGameMode(endDemoGameMode);
-    click(find("quit"));
-    EXPECT_TRUE(quitRequested);
-}
-
-TEST_F(MenuFlow, RidesLeadToUpgradesThenToTheEndAndDeathToTheTitle)
-{
-    // The ride's end: level 1 finished leads to the upgrades, level 2 to the end.
-    elevatorMode.top = 255;
-    currentGameMode = elevatorGameMode;
-    elevatorGameMode->update(0.05f);
-    EXPECT_EQ(currentGameMode, upgradeGameMode);
-    EXPECT_EQ(levelNumber, 2);
-    EXPECT_EQ(upgradePoints, 5);
-    currentGameMode = elevatorGameMode;
-    elevatorGameMode->update(0.05f);
-    EXPECT_EQ(currentGameMode, endDemoGameMode);
-    EXPECT_EQ(levelNumber, 3);
-
-    // Game over returns to the title once the delay has run out.
-    currentGameMode = nullptr;
-    theHero->health = 0;
-    switchGameMode(gameOverMode);
-    for (int i = 0; i < 10; i++) {
-        gameOverMode->update(0.05f);
-        endStep();
-    }
-    releaseKey(VK_SPACE);
-    gameOverMode->update(0.05f);
-    EXPECT_EQ(currentGameMode, titleGameMode);
-    EXPECT_NE(titleScreen.scr, nullptr);
-}
-
-TEST_F(MenuFlow, AResizeLaysTheCurrentScreenOutAgain)
-{
-    switchGameMode(titleGameMode);
-    GuiElem* play = find("play");
-    float wideLeft = play->boxRect.left;
-    EXPECT_EQ(titleScreen.scr->scale, 2);
-    renderer.w = 1280;
-    renderer.h = 960;
-    titleGameMode->onResize();
-    EXPECT_EQ(titleScreen.scr->scale, 4);
-    // Still centred: 40 units of 32 pixels in 1280.
-    EXPECT_EQ(titleScreen.scr->root->boxRect.left, 0.0f);
-    EXPECT_EQ(play->boxRect.right - play->boxRect.left, 12 * 32 + 2 * 4.0f);
-    EXPECT_NE(play->boxRect.left, wideLeft);
-    // A mode without a screen takes a resize quietly.
-    upgradeGameMode->onResize();
-}
-
-TEST_F(MenuFlow, TheStateDumpListsTheCurrentScreensElements)
+TEST_F(MenuState, TheStateDumpListsTheCurrentScreensElements)
 {
     JsonWriter play;
     writeGuiState(play);
