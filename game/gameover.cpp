@@ -25,31 +25,6 @@ constexpr int SHAFT_LAYERS = 16;     // layers 0..15 are cleared above the platf
 constexpr int MAX_RIDE_SPEED = 10;
 constexpr float GAME_OVER_DELAY = 0.5f;
 
-// Until the upgrade and end screens exist, a ride leads straight into the
-// next level.
-void leaveRide()
-{
-    GameMode* next = levelNumber > 2 ? endDemoGameMode : upgradeGameMode;
-    if (next) {
-        switchGameMode(next);
-        return;
-    }
-    startNewLevel();
-    switchGameMode(playGameMode);
-}
-
-// Until the title screen exists, game over starts a new game.
-void leaveGameOver()
-{
-    if (titleGameMode) {
-        switchGameMode(titleGameMode);
-        return;
-    }
-    newGameProgress();
-    startNewLevel();
-    switchGameMode(playGameMode);
-}
-
 }  // namespace
 
 void ElevatorGameMode::findPlatform()
@@ -117,7 +92,8 @@ void ElevatorGameMode::update(float dt)
 {
     if (top > LEVEL_H - 2) {
         completeLevel();
-        leaveRide();
+        // The demo has two levels: upgrades after the first, the end after the second.
+        switchGameMode(levelNumber > 2 ? endDemoGameMode : upgradeGameMode);
         return;
     }
     for (int i = 0; i < speed && top <= LEVEL_H - 2; i++) top++;
@@ -158,7 +134,7 @@ void GameOverMode::update(float dt)
         return;
     }
     if (keyReleased(VK_SPACE) || keyReleased(VK_LBUTTON) || keyReleased(VK_RBUTTON) || keyReleased(VK_RETURN))
-        leaveGameOver();
+        switchGameMode(titleGameMode);
 }
 
 void GameOverMode::render(float t) { renderWorld(t); }

@@ -11,9 +11,10 @@
 #include "game/gameMode.h"
 #include "game/playMode.h"
 #include "game/progress.h"
+#include "game/upgradeMode.h"
 #include "game/world.h"
-#include "platform/gpuLoad.h"
 #include "gui/gui.h"
+#include "platform/gpuLoad.h"
 #include "shell/automation.h"
 #include "shell/frameClock.h"
 #include "shell/frameDraw.h"
@@ -70,8 +71,6 @@ void handleHotkeys()
     if (keyReleased(VK_SNAPSHOT) || keyReleased(VK_F12)) takeScreenshot();
 }
 
-// Screen pixels to world: the inverse of the view-projection of the camera of
-// the last frame drawn (snapped to whole screen pixels).
 // An error the run cannot hide: on standard error as well as in the log.
 void reportOutputError(const char* what, const char* path)
 {
@@ -80,6 +79,8 @@ void reportOutputError(const char* what, const char* path)
     logPrint("ERROR: can't %s '%s'", what, path);
 }
 
+// Screen pixels to world: the inverse of the view-projection of the camera of
+// the last frame drawn (snapped to whole screen pixels).
 void updateScreenToWorld() { screenToWorld = inverse(viewProjectionFor(cameraCentre)); }
 
 class GameLoopHost final : public FrameLoopHost {
@@ -154,10 +155,11 @@ void initGame()
     initCubeRenderer();
     worldSetup();
     registerStandardBehaviours();
+    setUpMenuModes();
     newGameProgress();
     startNewLevel();
     // --play skips the title: straight into level 1.
-    switchGameMode(automation.play || !titleGameMode ? playGameMode : titleGameMode);
+    switchGameMode(automation.play ? playGameMode : titleGameMode);
 }
 
 }  // namespace
@@ -180,6 +182,7 @@ void shutdownAll()
         currentGameMode->leave(nullptr);
         currentGameMode = nullptr;
     }
+    freeMenuScreens();
     worldTeardown();
     closeCubeRenderer();
     closeDebugVis();
@@ -224,6 +227,10 @@ int runGame(int argc, char** argv)
     // 4.-5. Options and the window; a missing requested size becomes the
     // window's client size.
     launchOptions = readLaunchOptions(argc, argv);
+    if (automation.width > 0) {
+        launchOptions.requestedWidth = automation.width;
+        launchOptions.requestedHeight = automation.height;
+    }
     fullscreen = launchOptions.wantFullscreen;
     DisplayHooks hooks;
     hooks.resize = deviceResize;

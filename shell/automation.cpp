@@ -1,9 +1,9 @@
 #include "shell/automation.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -24,6 +24,8 @@ namespace {
 // (the input queue clamps to the window anyway).
 constexpr float MAX_SCRIPT_COORDINATE = 1e6f;
 constexpr int64_t MAX_SCRIPT_NOTCHES = 1000000;
+// Window sizes a run may ask for.
+constexpr int64_t MIN_WINDOW_SIDE = 16, MAX_WINDOW_SIDE = 16384;
 
 // Plain decimal digits only: a leading zero is not octal and "0x" is not hex,
 // so "--steps 010" means ten. No sign, no spaces.
@@ -119,6 +121,21 @@ bool readInputScript(const std::string& path, std::string* text, std::string* er
     return true;
 }
 
+// "WxH", both sides decimal within the window limits.
+bool parseSize(const char* s, int* width, int* height)
+{
+    const char* x = strchr(s, 'x');
+    if (!x) return false;
+    std::string w(s, (size_t)(x - s));
+    int64_t a, b;
+    if (!parseDecimal(w.c_str(), MIN_WINDOW_SIDE, MAX_WINDOW_SIDE, &a) ||
+        !parseDecimal(x + 1, MIN_WINDOW_SIDE, MAX_WINDOW_SIDE, &b))
+        return false;
+    *width = (int)a;
+    *height = (int)b;
+    return true;
+}
+
 int buttonFromName(const std::string& n)
 {
     if (n == "left") return 1;
@@ -159,6 +176,9 @@ AutomationOptions parseAutomationOptions(int argc, const char* const* argv)
             o.dumpStateFile = value(i, a);
         } else if (!strcmp(a, "--shot")) {
             o.shotFile = value(i, a);
+        } else if (!strcmp(a, "--size")) {
+            const char* v = value(i, a);
+            if (!parseSize(v, &o.width, &o.height)) fatalError("command line: bad size '%s' for --size", v);
         }
     }
     if (!o.inputFile.empty()) {
@@ -171,7 +191,7 @@ AutomationOptions parseAutomationOptions(int argc, const char* const* argv)
 
 bool automationSwitchTakesValue(const char* arg)
 {
-    static const char* const withValue[] = {"--seed", "--steps", "--input", "--dump-state", "--shot"};
+    static const char* const withValue[] = {"--seed", "--steps", "--input", "--dump-state", "--shot", "--size"};
     for (const char* s : withValue)
         if (arg && !strcmp(arg, s)) return true;
     return false;

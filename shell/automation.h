@@ -9,6 +9,7 @@
 //   --input FILE        scripted input, "STEP EVENT ARGS" per line
 //   --dump-state FILE   write the game state as JSON when the loop ends
 //   --shot FILE         save the last rendered frame as a PNG
+//   --size WxH          window client size in pixels (over -720 and -360)
 //
 // The single-dash display switches keep their meaning; anything else is ignored.
 #pragma once
@@ -35,13 +36,15 @@ struct AutomationOptions {
     std::string inputFile;
     std::string dumpStateFile;
     std::string shotFile;
+    int width = 0, height = 0;          // --size; 0 when not given
     std::vector<ScriptedEvent> script;  // sorted by step, file order kept
 };
 
 extern AutomationOptions automation;
 
 // Reads the switches; a switch missing its value or with a bad number is a
-// fatal error naming it. Numbers are decimal; a seed may also be "0x" hex.
+// fatal error naming it. Numbers are decimal; a seed may also be "0x" hex; a
+// size is two decimals from 16 to 16384 joined by an 'x'.
 AutomationOptions parseAutomationOptions(int argc, const char* const* argv);
 // Whether a double-dash switch takes the next argument as its value (so the
 // display-switch parser does not read "--shot -win" as "-win").

@@ -363,3 +363,5 @@ void windowClose()
     windowActive = false;
     quitRequested = true;
 }
+
+void requestQuit() { quitRequested = true; }

@@ -59,3 +59,7 @@ void windowMouseMove(float x, float y);
 void windowMouseButton(int button, bool down);
 void windowMouseWheel(int notches);
 void windowClose();
+// The game's own Quit: the frame loop ends after the current step, and the
+// normal end of the run writes what the run asked for, shuts everything down
+// and exits with 0.
+void requestQuit();

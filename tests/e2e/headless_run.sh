@@ -10,6 +10,10 @@ expect_line run.out "^closing\.\.\.$"
 expect_line run.out "^closed all systems$"
 [ "$(json_get s.json "j['steps']")" = "100" ] || fail "state dump steps"
 [ -n "$(json_get s.json "j['random_state']")" ] || fail "state dump random_state"
+# Start-up ends at the title screen, whose elements the dump lists.
+[ "$(json_get s.json "j['mode']")" = "TitleGameMode" ] || fail "start-up does not end at the title"
+[ "$(json_get s.json "[e['text'] for e in j['gui'] if e['name'] == '.normal']")" = "['Play', 'Quit']" ] ||
+  fail "the title's buttons are not in the state dump"
 
 # The same seed and steps give the same final random state.
 run_game run2 --headless -360 --fixed-step --steps 100 --seed 7 --dump-state "$WORK/s2.json"

@@ -17,4 +17,15 @@ expect_line x.out "^resized d3d to 640x360 windowed$"
 expect_line x.out "^closed all systems$"
 [ -s "$WORK/window.png" ] || fail "no picture of the window"
 
+# Ending in fullscreen: the title screen was laid out again for 1280x800
+# (three pixels a unit, the 40 x 30 unit panel centred).
+printf '2 keydown ALT\n3 keydown RETURN\n4 keyup RETURN\n5 keyup ALT\n' >"$WORK/full.txt"
+xvfb-run -a -s "-screen 0 1280x800x24" "$GAME" -360 --fixed-step --steps 8 --seed 3 --input "$WORK/full.txt" \
+  --dump-state "$WORK/full.json" >"$WORK/full.out" 2>"$WORK/full.err"
+rc=$?
+expect_rc 0
+expect_line full.out "^resized d3d to 1280x800 fullscreen$"
+[ "$(json_get full.json "j['gui'][0]['rect']")" = "[160, 40, 1120, 760]" ] ||
+  fail "the title was not laid out again: root at $(json_get full.json "j['gui'][0]['rect']")"
+
 finish

@@ -80,6 +80,12 @@ TEST(AutomationOptions, SwitchValuesAreDecimalAndSeedsMayBeHex)
     o = parseAutomationOptions(5, hex);
     EXPECT_EQ(o.seed, 255u);
     EXPECT_EQ(o.maxSteps, 9);
+    EXPECT_EQ(o.width, 0);  // no --size: the display switches decide
+    const char* size[] = {"game", "--size", "1920x1080", "-720"};
+    o = parseAutomationOptions(4, size);
+    EXPECT_EQ(o.width, 1920);
+    EXPECT_EQ(o.height, 1080);
+    EXPECT_TRUE(automationSwitchTakesValue("--size"));
 }
 
 TEST(AutomationOptionsDeathTest, BadNumbersAndUnreadableScriptsAreFatal)
@@ -91,6 +97,8 @@ TEST(AutomationOptionsDeathTest, BadNumbersAndUnreadableScriptsAreFatal)
     EXPECT_EXIT(run({"game", "--steps", "-3"}), ::testing::ExitedWithCode(100), "for --steps");
     EXPECT_EXIT(run({"game", "--steps", "0x10"}), ::testing::ExitedWithCode(100), "for --steps");
     EXPECT_EXIT(run({"game", "--steps", " 5"}), ::testing::ExitedWithCode(100), "for --steps");
+    for (const char* size : {"1920", "1920x", "x1080", "1920x1080x", "15x100", "100x16385", "-640x480", "0x10"})
+        EXPECT_EXIT(run({"game", "--size", size}), ::testing::ExitedWithCode(100), "bad size '.*' for --size") << size;
     EXPECT_EXIT(run({"game", "--input", "/"}), ::testing::ExitedWithCode(100), "input script '/' is not a file");
     EXPECT_EXIT(run({"game", "--input", "/no/such/script"}), ::testing::ExitedWithCode(100),
                 "can't open input script '/no/such/script'");

@@ -32,7 +32,7 @@ expect_picture() {  # FILE [WIDTH HEIGHT]
   [ "$3" -ge 50 ] || fail "only $3 distinct colours: not a level picture"
 }
 
-run_game level --headless --seed 7 --fixed-step --steps 60 -720 --shot "$WORK/level.png"
+run_game level --headless --play --seed 7 --fixed-step --steps 60 -720 --shot "$WORK/level.png"
 expect_rc 0
 expect_line level.out "^3d pixel scale: 6$"
 expect_line level.out "^voxel PNG from 'hero_body.png' ok$"
@@ -42,7 +42,7 @@ expect_picture level.png
 # Fast voxels come from the stored settings (flags bit 3).
 mkdir -p "$XDG_CONFIG_HOME/Quillon Games/SKYWARD"
 echo "flags = dword:8" >"$XDG_CONFIG_HOME/Quillon Games/SKYWARD/settings"
-run_game fast --headless --seed 7 --fixed-step --steps 60 -720 --shot "$WORK/fast.png"
+run_game fast --headless --play --seed 7 --fixed-step --steps 60 -720 --shot "$WORK/fast.png"
 expect_rc 0
 expect_picture fast.png
 cmp -s "$WORK/level.png" "$WORK/fast.png" && fail "fast voxels drew the same picture"
@@ -50,7 +50,7 @@ rm -f "$XDG_CONFIG_HOME/Quillon Games/SKYWARD/settings"
 
 # Ctrl+F1 finishes the level: the ride starts and the shaft is drawn.
 printf '3 keydown CTRL\n3 keydown F1\n4 keyup F1\n4 keyup CTRL\n' >"$WORK/elevator.txt"
-run_game elevator --headless --seed 7 --fixed-step --steps 12 -720 --input "$WORK/elevator.txt" \
+run_game elevator --headless --play --seed 7 --fixed-step --steps 12 -720 --input "$WORK/elevator.txt" \
   --shot "$WORK/elevator.png" --dump-state "$WORK/elevator.json"
 expect_rc 0
 [ "$(json_get elevator.json "j['mode']")" = "ElevatorGameMode" ] || fail "not riding the elevator"
@@ -59,7 +59,7 @@ expect_picture elevator.png
 # Walking right into the robots of seed 2 costs the hero its hearts: the
 # game-over screen shows over the level.
 printf '1 keydown D\n' >"$WORK/die.txt"
-run_game gameover --headless --seed 2 --fixed-step --steps 150 -360 --input "$WORK/die.txt" \
+run_game gameover --headless --play --seed 2 --fixed-step --steps 150 -360 --input "$WORK/die.txt" \
   --shot "$WORK/gameover.png" --dump-state "$WORK/gameover.json"
 expect_rc 0
 [ "$(json_get gameover.json "j['mode']")" = "GameOverMode" ] || fail "the hero did not die"

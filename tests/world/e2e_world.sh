@@ -5,7 +5,7 @@ source "$(dirname "$0")/../e2e/lib.sh"
 play() {  # NAME STEPS [INPUT-LINES]
   local name="$1" steps="$2"
   printf '%b' "${3:-}" >"$WORK/$name.in"
-  run_game "$name" --headless -360 --fixed-step --steps "$steps" --seed 7 --input "$WORK/$name.in" \
+  run_game "$name" --headless -360 --play --fixed-step --steps "$steps" --seed 7 --input "$WORK/$name.in" \
     --dump-state "$WORK/$name.json"
   expect_rc 0
 }
@@ -15,7 +15,7 @@ play idle 40
 idle_x=$(json_get idle.json "j['hero']['x']")
 idle_y=$(json_get idle.json "j['hero']['y']")
 idle_hash=$(json_get idle.json "j['level_hash']")
-[ "$(json_get idle.json "j['mode']")" = "PlayGameMode" ] || fail "start-up does not enter play"
+[ "$(json_get idle.json "j['mode']")" = "PlayGameMode" ] || fail "--play does not start in play"
 [ "$(json_get idle.json "j['sound_events']['start_level']")" = "1" ] || fail "no start_level event"
 [ "$(json_get idle.json "len(j['layout'])")" = "96" ] || fail "layout is not 96 codes"
 
@@ -44,15 +44,14 @@ python3 -c "import sys; sys.exit(0 if $(json_get shoot.json "j['sound_events']['
 python3 -c "import sys; sys.exit(0 if $(json_get shoot.json "j['sound_events']['hero_shoot']") >= 10 else 1)" ||
   fail "holding fire did not keep shooting"
 
-# Ctrl+F1 finishes the level: the elevator rides up, and level 2 follows with
-# five more upgrade points.
+# Ctrl+F1 finishes the level: the elevator rides up to the upgrade screen,
+# with level 2 next and five more upgrade points.
 play ride 120 '5 keydown CTRL\n5 keydown F1\n6 keyup F1\n6 keyup CTRL\n'
 [ "$(json_get ride.json "j['sound_events']['skyward_elevator']")" = "1" ] || fail "no elevator ride"
 [ "$(json_get ride.json "j['level_number']")" = "2" ] || fail "not at level 2 after the ride"
 [ "$(json_get ride.json "j['upgrade_points']")" = "5" ] || fail "the ride did not give 5 points"
-case "$(json_get ride.json "j['mode']")" in
-  PlayGameMode | UpgradeGameMode) ;;
-  *) fail "after the ride the mode is $(json_get ride.json "j['mode']")" ;;
-esac
+[ "$(json_get ride.json "j['mode']")" = "UpgradeGameMode" ] ||
+  fail "after the ride the mode is $(json_get ride.json "j['mode']"), not the upgrade screen"
+[ "$(json_get ride.json "j['sound_events']['upgrade_screen']")" = "1" ] || fail "no upgrade_screen event"
 
 finish
