@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/keymap.h"
 #include "shell/input.h"
@@ -180,6 +181,13 @@ AutomationOptions parseAutomationOptions(int argc, const char* const* argv)
             const char* v = value(i, a);
             if (!parseSize(v, &o.width, &o.height)) fatalError("command line: bad size '%s' for --size", v);
         }
+    }
+    // Output files are named from where the run was started, like the
+    // state dump and the input script (the game itself keeps its data next
+    // to the program).
+    if (!o.shotFile.empty() && o.shotFile[0] != '/') {
+        char cwd[4096];
+        if (getcwd(cwd, sizeof(cwd))) o.shotFile = std::string(cwd) + "/" + o.shotFile;
     }
     if (!o.inputFile.empty()) {
         std::string text, error;

@@ -19,6 +19,10 @@ expect_line run.out "^closed all systems$"
 run_game run2 --headless -360 --fixed-step --steps 100 --seed 7 --dump-state "$WORK/s2.json"
 [ "$(json_get s.json "j['random_state']")" = "$(json_get s2.json "j['random_state']")" ] || fail "runs with one seed differ"
 
+# A relative --shot name is written where the run was started.
+(cd "$WORK" && "$GAME" --headless -360 --play --fixed-step --steps 3 --shot rel.png >"$WORK/rel.out" 2>&1)
+[ -s "$WORK/rel.png" ] || fail "a relative --shot name was not written in the current folder"
+
 # Step counts are decimal: a leading zero is not octal.
 run_game octal --headless -360 --fixed-step --steps 010 --dump-state "$WORK/o.json"
 expect_rc 0
