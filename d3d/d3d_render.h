@@ -45,8 +45,14 @@ void release_front_buffer_capture();
 
 // What the frames contain is the game's business, installed at start-up:
 // the frame drawer runs inside render_frame's scene, the loading drawer inside
-// present_loading_frame's, and the resize hook after a successful resize
-// (before the current game mode's onResize).
+// present_loading_frame's.
 void set_frame_drawer(void (*draw)(float t));
 void set_loading_drawer(void (*draw)());
-void set_resize_hook(void (*hook)());
+
+// Reset listeners run after every successful reset, in the order they were
+// added: the scene composition's (pixel scale, level cache) and then the
+// game's (the current mode's resize). Adding one twice keeps one entry.
+enum { MAX_RESET_LISTENERS = 8 };
+void add_reset_listener(void (*listener)());
+void remove_reset_listener(void (*listener)());
+void clear_reset_listeners();
