@@ -2,7 +2,6 @@
 #include "voxel/scene.h"
 
 #include "d3d/d3d.h"
-#include "game/worldView.h"
 #include "gen/levelMap.h"
 #include "shell/log.h"
 #include "voxel/dynCubeRender.h"

@@ -4,11 +4,11 @@
 
 #include <vector>
 
-#include "game/levelPalette.h"
 #include "game/playMode.h"
 #include "game/progress.h"
 #include "game/world.h"
 #include "gen/levelMap.h"
+#include "gen/levelPalette.h"
 #include "shell/log.h"
 #include "shell/paths.h"
 #include "voxel/chunkBuild.h"
