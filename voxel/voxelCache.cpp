@@ -12,6 +12,7 @@ VoxelCache* createVoxelCache(const VoxelVolume& vol, CubeBackend* backend)
     c->backend = backend;
     c->chunkCols = (vol.nx + 15) >> 4;
     c->chunkRows = (vol.ny + 15) >> 4;
+    c->scratch.setNum(chunkCubeCapacity(vol));
     return c;
 }
 
@@ -34,7 +35,7 @@ static VoxelCacheEntry* takeFreeEntry(VoxelCache* c)
 // Builds one chunk into as many entries as it needs, drawing each.
 static void buildAndDrawChunk(VoxelCache* c, int col, int row, bool fast)
 {
-    static CubeInstance scratch[MAX_CHUNK_CUBES];
+    CubeInstance* scratch = c->scratch.data;
     int n = buildChunk(c->vol, col, row, scratch);
     c->chunksBuilt++;
     for (int done = 0; done < n;) {

@@ -20,8 +20,9 @@ struct VoxelCache {
     int chunkCols = 0, chunkRows = 0;
     CubeBackend* backend = nullptr;
     DynArray<VoxelCacheEntry> entries;
-    DynArray<uint8_t> present;  // one per chunk of the range being drawn
-    int chunksBuilt = 0;        // statistics: chunks built since creation
+    DynArray<uint8_t> present;       // one per chunk of the range being drawn
+    DynArray<CubeInstance> scratch;  // one chunk's cubes while it is built
+    int chunksBuilt = 0;             // statistics: chunks built since creation
 };
 
 VoxelCache* createVoxelCache(const VoxelVolume& vol, CubeBackend* backend);

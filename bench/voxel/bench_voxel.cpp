@@ -35,7 +35,7 @@ VoxelVolume levelVolumeView()
 void BM_BuildLevelChunk(benchmark::State& state)
 {
     VoxelVolume vol = levelVolumeView();
-    std::vector<CubeInstance> out(MAX_CHUNK_CUBES);
+    std::vector<CubeInstance> out((size_t)chunkCubeCapacity(vol));
     int chunk = 0;
     int64_t cubes = 0;
     for (auto _ : state) {
@@ -60,7 +60,7 @@ void BM_BuildVisibleWindow(benchmark::State& state)
     int right = left + w / s + 80, top = bottom + h / s + 60;
     if (bottom < 0) bottom = 0;
     if (top > LEVEL_H) top = LEVEL_H;
-    std::vector<CubeInstance> out(MAX_CHUNK_CUBES);
+    std::vector<CubeInstance> out((size_t)chunkCubeCapacity(vol));
     int64_t cubes = 0, chunks = 0;
     for (auto _ : state) {
         for (int cy = bottom >> 4; cy <= (top - 1) >> 4; cy++)

@@ -30,7 +30,7 @@ struct TestVolume {
 
 std::vector<CubeInstance> build(const TestVolume& t, int cx, int cy)
 {
-    std::vector<CubeInstance> out(MAX_CHUNK_CUBES);
+    std::vector<CubeInstance> out((size_t)chunkCubeCapacity(t.view()));
     out.resize((size_t)buildChunk(t.view(), cx, cy, out.data()));
     return out;
 }
@@ -95,6 +95,27 @@ TEST(ChunkBuild, OddSizedVolumesStayInBounds)
     t.fill(0, 0, 0, 16, 16, 2, 1);
     std::vector<CubeInstance> c = build(t, 1, 1);  // only the voxel (16, 16, *)
     EXPECT_EQ(c.size(), 3u);
+}
+
+TEST(ChunkBuild, AVolumeDeeperThanTheLevelGetsRoomForAllItsCubes)
+{
+    // 16 x 16 x 64 with every third voxel empty along each diagonal: every
+    // solid voxel has an empty neighbour, so all of them show (10922 cubes,
+    // more than a 16 x 16 x 32 chunk could hold).
+    TestVolume t(16, 16, 64);
+    int solid = 0;
+    for (int z = 0; z < 64; z++)
+        for (int y = 0; y < 16; y++)
+            for (int x = 0; x < 16; x++)
+                if ((x + y + z) % 3) t.at(x, y, z) = 7, solid++;
+    RecordingCubeBackend gpu;
+    VoxelCache* cache = createVoxelCache(t.view(), &gpu);
+    drawVoxelCache(cache, 0, 0, 15, 15, false);
+    int drawn = 0;
+    for (const RecordingCubeBackend::EntryDraw& d : gpu.entryDraws) drawn += d.count;
+    EXPECT_EQ(drawn, solid);
+    EXPECT_EQ(cache->entries.num, (solid + CACHE_ENTRY_CUBES - 1) / CACHE_ENTRY_CUBES);
+    freeVoxelCache(cache);
 }
 
 struct CacheTest : ::testing::Test {
