@@ -119,8 +119,9 @@ void setCubeWorldConstants(const Mat4& viewProjection) { loadConstants(viewProje
 void beginCubes()
 {
     if (!cr.shader) return;
+    const CubeInstance* vbPtr = queue.vbPtr;
     // clang-format off
-    ASSERT(!queue.vbPtr);
+    ASSERT(!vbPtr);
     // clang-format on
     cr.viewProjection = get_view_projection();
     cr.object = Mat4::identity();

@@ -22,16 +22,15 @@ enum {
 // is not hidden: a voxel strictly inside the grid whose six neighbours are all
 // solid is skipped. Output voxel (k, j, i) lands at 16 * (px + k, py + j, pz + i).
 template <class Emit>
-void forEachGridCube(const uint8_t* voxels, int xStride, int yStride, int zStride, int nx, int ny, int nz,
+void forEachGridCube(const uint8_t* data, int xStride, int yStride, int zStride, int nx, int ny, int nz,
                      const uint32_t* palette, int px, int py, int pz, int flags, Emit&& emit)
 {
     // The assertion texts are part of the fatal messages.
     // clang-format off
-    ASSERT(voxels);
+    ASSERT(data);
     ASSERT(palette);
     // clang-format on
     if (nx <= 0 || ny <= 0 || nz <= 0) return;
-    const uint8_t* data = voxels;
     if (flags & GRID_MIRROR_X) data += (nx - 1) * xStride, xStride = -xStride;
     if (flags & GRID_MIRROR_Y) data += (ny - 1) * yStride, yStride = -yStride;
     if (flags & GRID_MIRROR_Z) data += (nz - 1) * zStride, zStride = -zStride;
