@@ -105,7 +105,9 @@ void stampTile(const LevelTile* tile, int x, int y);
 // Between these two calls stamps are only collected; the end clears the whole
 // level volume and writes them, one layer of the volume at a time, which
 // gives the same voxels as stamping at once but keeps each layer in the
-// cache while it is written. A generation run is one batch.
+// cache while it is written. When every stamp lies on even voxels each tile
+// voxel fills one aligned 2 x 2 x 2 cell, and the layers are stamped at half
+// resolution and widened. A generation run is one batch.
 void beginStampBatch();
 void endStampBatch();
 // One random tile of the group at each point, in point order.
