@@ -326,6 +326,16 @@ void resolve_scene(TexSlot* t)
     level->Release();
 }
 
+void copy_scene_to_backbuffer()
+{
+    IDirect3DSurface9* bb = nullptr;
+    if (FAILED(d3d->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &bb)) || !bb) return;
+    if (scene_rt) d3d->StretchRect(scene_rt, nullptr, bb, nullptr, D3DTEXF_POINT);
+    d3d->SetRenderTarget(0, bb);
+    d3d->SetDepthStencilSurface(nullptr);
+    bb->Release();
+}
+
 const void* capture_front_buffer(int* w, int* h, int* pitch)
 {
     release_front_buffer_capture();

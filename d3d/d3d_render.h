@@ -37,6 +37,9 @@ void set_scene_target();
 void set_backbuffer_target();
 // Copies the (possibly multisampled) scene into the texture's first level.
 void resolve_scene(TexSlot* texture);
+// Copies the (possibly multisampled) scene straight to the back buffer, pixel
+// for pixel, and makes the back buffer the target.
+void copy_scene_to_backbuffer();
 
 // The last presented frame as 32-bit A8R8G8B8 pixels, rows `pitch` bytes
 // apart; null on failure. Valid until release_front_buffer_capture.

@@ -18,8 +18,9 @@ public:
     virtual void releaseEntryBuffer(void* buffer) = 0;
     virtual CubeInstance* lockEntry(void* buffer) = 0;
     virtual void unlockEntry(void* buffer) = 0;
-    // Draws count cached instances, one face each when fast is set.
-    virtual void drawEntry(void* buffer, int count, bool fast) = 0;
+    // Draws `count` cached instances from instance `first` on, each with the
+    // given faces (cubeFaceRange).
+    virtual void drawEntry(void* buffer, int first, int count, int faces) = 0;
 
 protected:
     ~CubeBackend() = default;

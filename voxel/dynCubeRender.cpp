@@ -11,6 +11,7 @@
 #include "voxel/voxelSprite.h"
 
 CubeStats cubeStats;
+CacheDrawing cacheDrawing = CacheDrawing::Culled;
 
 namespace {
 
@@ -36,19 +37,22 @@ struct CubeRenderer {
     Mat4 viewProjection = Mat4::identity();
     Mat4 object = Mat4::identity();
     bool objectIsIdentity = true;
+    // The eye of the view captured at beginCubes, when the view looks along
+    // +z unturned from in front of the volume (else the cache draws plain).
+    Vec4 eye;
+    bool eyeInFront = false;
 };
 CubeRenderer cr;
 
-void drawInstances(VBSlot* vb, int count, bool fast)
+void drawInstances(VBSlot* vb, int first, int count, int faces)
 {
-    set_vb(1, vb, 0, sizeof(CubeInstance));
+    CubeFaceRange range = cubeFaceRange(faces);
+    set_vb(1, vb, (int)sizeof(CubeInstance) * first, sizeof(CubeInstance));
     set_instancing(count);
-    if (fast)
-        draw_indexed(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2);
-    else
-        draw_indexed(D3DPT_TRIANGLELIST, 0, 0, 20, 0, 10);
+    draw_indexed(D3DPT_TRIANGLELIST, 0, 0, CUBE_MESH_VERTICES, range.firstIndex, range.triangles);
     cubeStats.drawCalls++;
     cubeStats.instances += count;
+    cubeStats.triangles += count * range.triangles;
 }
 
 struct D3DCubeBackend : CubeBackend {
@@ -56,18 +60,18 @@ struct D3DCubeBackend : CubeBackend {
     void drawImmediate(int count) override
     {
         unlock_vb(cr.immediate);
-        if (!count) return;
-        set_vb(1, cr.immediate, 0, sizeof(CubeInstance));
-        set_instancing(count);
-        draw_indexed(D3DPT_TRIANGLELIST, 0, 0, 24, 0, 12);
-        cubeStats.drawCalls++;
-        cubeStats.instances += count;
+        if (count) drawInstances(cr.immediate, 0, count, CUBE_ALL_FACES);
     }
     void* createEntryBuffer() override { return create_vb(CACHE_ENTRY_CUBES * sizeof(CubeInstance), BUFFER_DYNAMIC); }
     void releaseEntryBuffer(void* b) override { release_vb((VBSlot*)b); }
     CubeInstance* lockEntry(void* b) override { return (CubeInstance*)lock_vb((VBSlot*)b, 0, 0); }
     void unlockEntry(void* b) override { unlock_vb((VBSlot*)b); }
-    void drawEntry(void* b, int count, bool fast) override { drawInstances((VBSlot*)b, count, fast); }
+    void drawEntry(void* b, int first, int count, int faces) override
+    {
+        int before = cubeStats.triangles;
+        drawInstances((VBSlot*)b, first, count, faces);
+        cubeStats.levelTriangles += cubeStats.triangles - before;
+    }
 };
 D3DCubeBackend backend;
 CubeQueue queue{&backend};
@@ -99,7 +103,7 @@ void initCubeRenderer()
     // clang-format off
     ASSERT(ip);
     // clang-format on
-    memcpy(ip, cubeMeshIndices, sizeof(cubeMeshIndices));
+    memcpy(ip, cubeMeshIndices.data(), sizeof(cubeMeshIndices));
     unlock_ib(cr.indices);
 }
 
@@ -124,6 +128,12 @@ void beginCubes()
     ASSERT(!vbPtr);
     // clang-format on
     cr.viewProjection = get_view_projection();
+    Mat4 view = get_view();
+    cr.eye = inverse(view).r[3];
+    bool unturned = true;
+    for (int i = 0; i < 3; i++)
+        for (int k = 0; k < 3; k++) unturned = unturned && std::fabs(view.r[i].f[k] - (i == k ? 1.0f : 0.0f)) < 1e-6f;
+    cr.eyeInFront = unturned && cr.eye.z < 0.0f;
     cr.object = Mat4::identity();
     cr.objectIsIdentity = true;
     set_vdecl(cr.decl);
@@ -193,5 +203,10 @@ void drawCubeCache(VoxelCache* cache, int x0, int y0, int x1, int y1)
 {
     if (!cr.shader || !cache) return;
     queue.flush(true);
-    drawVoxelCache(cache, x0, y0, x1, y1, launchOptions.fastVoxels);
+    if (cacheDrawing == CacheDrawing::Culled && cr.eyeInFront && cr.objectIsIdentity) {
+        CacheView view{cr.viewProjection, cr.eye};
+        drawVoxelCache(cache, x0, y0, x1, y1, launchOptions.fastVoxels, &view);
+    } else {
+        drawVoxelCache(cache, x0, y0, x1, y1, launchOptions.fastVoxels);
+    }
 }

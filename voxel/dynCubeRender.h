@@ -43,9 +43,18 @@ VoxelCache* createCubeCache(const VoxelVolume& vol);
 // with fast voxels).
 void drawCubeCache(VoxelCache* cache, int x0, int y0, int x1, int y1);
 
+// How cached cubes are drawn: culled for the view (the game's way), or every
+// entry whole, for comparing pictures and speed. Both draw the same picture.
+// A view that does not look along +z from in front of the volume, or an
+// object transform, always gets the plain drawing.
+enum class CacheDrawing { Culled, Plain };
+extern CacheDrawing cacheDrawing;
+
 // Counters since the last beginCubes, for the benchmarks and the overlay.
 struct CubeStats {
     int drawCalls = 0;
     int instances = 0;
+    int triangles = 0;       // submitted, before clipping and back-face culling
+    int levelTriangles = 0;  // the part of them that drew cached cubes
 };
 extern CubeStats cubeStats;

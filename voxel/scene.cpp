@@ -15,6 +15,10 @@ Vec4 cameraEye(0, 0, -120, 1);
 namespace {
 
 struct SceneState {
+    // The scene image and the post-effect shader are what an effect pass
+    // samples and draws with; the no-effect pass copies the scene target
+    // directly and needs neither, but start-up makes and loads them all the
+    // same, so a new effect only has to draw.
     TexSlot* sceneImage = nullptr;
     ShaderSlot* background = nullptr;
     TexSlot* backgroundTexture = nullptr;
@@ -96,18 +100,7 @@ void closePostEffects()
     ss.postEffect = nullptr;
 }
 
-void drawPostEffect()
-{
-    set_wireframe(false);
-    set_backbuffer_target();
-    set_shader(ss.postEffect);
-    set_texture(0, ss.sceneImage);
-    set_texture_address(0, 1, 1, 1);
-    float W = (float)width, H = (float)height;
-    float c16[4] = {0.5f, -0.5f, 0.5f + 0.5f / W, 0.5f + 0.5f / H};
-    set_vs_consts(16, c16, 1);
-    draw_fullscreen_quad();
-}
+void drawPostEffect() { copy_scene_to_backbuffer(); }
 
 void drawScenePasses(Vec4 centre, void (*draw3d)(float t), float t)
 {
@@ -126,9 +119,7 @@ void drawScenePasses(Vec4 centre, void (*draw3d)(float t), float t)
     set_z_test(true);
     set_z_write(true);
     if (draw3d) draw3d(t);
-    resolve_scene(ss.sceneImage);
     drawPostEffect();
-    set_backbuffer_target();
 }
 
 void sceneResizeHook()

@@ -30,6 +30,9 @@ void closeBackground();
 void drawBackground(uint32_t colourA, uint32_t colourB);
 void initPostEffects();
 void closePostEffects();
+// The scene to the back buffer. The game's only effect is none: the scene
+// target is copied over directly, the same pixels a full-screen pass through
+// "postfx_none.sh" gives at a fraction of its cost on a software rasteriser.
 void drawPostEffect();
 
 // The 3D part of a frame around the given camera centre: transforms and

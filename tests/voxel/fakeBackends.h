@@ -16,8 +16,9 @@ struct RecordingCubeBackend : CubeBackend {
     std::vector<Entry*> buffers;
     struct EntryDraw {
         void* buffer;
-        int count;
-        bool fast;
+        int first, count, faces;
+        bool fast() const { return faces == CUBE_FRONT; }
+        int triangles() const { return count * cubeFaceRange(faces).triangles; }
     };
     std::vector<EntryDraw> entryDraws;
     int locks = 0;
@@ -43,7 +44,16 @@ struct RecordingCubeBackend : CubeBackend {
     void releaseEntryBuffer(void* b) override { ((Entry*)b)->live = false; }
     CubeInstance* lockEntry(void* b) override { return ((Entry*)b)->data.data(); }
     void unlockEntry(void*) override {}
-    void drawEntry(void* b, int count, bool fast) override { entryDraws.push_back({b, count, fast}); }
+    void drawEntry(void* b, int first, int count, int faces) override
+    {
+        entryDraws.push_back({b, first, count, faces});
+    }
+    // The instances of one recorded draw.
+    std::vector<CubeInstance> drawn(const EntryDraw& d) const
+    {
+        const Entry* e = (const Entry*)d.buffer;
+        return std::vector<CubeInstance>(e->data.begin() + d.first, e->data.begin() + d.first + d.count);
+    }
 };
 
 struct RecordingQuadBackend : QuadBackend {

@@ -60,7 +60,7 @@ TEST(CubeMesh, FacesFollowTheirCornersAndIndexOrder)
             EXPECT_EQ(v[7], 255);
         }
     for (int f = 0; f < 6; f++) {
-        const uint16_t* t = cubeMeshIndices + 6 * f;
+        const uint16_t* t = cubeMeshIndices.data() + 6 * f;
         uint16_t b = (uint16_t)(4 * f);
         EXPECT_EQ(t[0], b);
         EXPECT_EQ(t[1], b + 2);

@@ -145,7 +145,7 @@ TEST_F(CacheTest, BuildsOnceThenDrawsFromTheCache)
     drawVoxelCache(cache, 0, 0, 47, 15, true);
     EXPECT_EQ(cache->chunksBuilt, 3);
     EXPECT_EQ(gpu.entryDraws.size(), 6u);
-    EXPECT_TRUE(gpu.entryDraws.back().fast);
+    EXPECT_TRUE(gpu.entryDraws.back().fast());
 }
 
 TEST_F(CacheTest, EmptyRangesAndEmptyChunksTakeNoEntry)
