@@ -14,6 +14,13 @@ Cube cubeOf(const CubeInstance& c)
     return {cubeInstanceX16(c) >> 4, c.y >> 4, c.z >> 4, cubeInstanceIsDouble(c) ? 2 : 1};
 }
 
+// floor for the small coordinates here, without a library call.
+inline int floorInt(float f)
+{
+    int i = (int)f;
+    return i - (f < (float)i);
+}
+
 inline bool solidAt(const VoxelVolume& v, int x, int y, int z)
 {
     return v.data[x * v.xStride + y * v.yStride + z * v.zStride] != 0;
@@ -45,16 +52,17 @@ Shadow shadowAt(const Cube& c, const float* z, int n, const EyeBox& e, float zp)
     float lx = 1e30f, ly = 1e30f, hx = -1e30f, hy = -1e30f;
     for (int i = 0; i < n; i++) {
         float k = (zp - e.z) / (z[i] - e.z);
-        lx = std::fmin(lx, e.x0 + ((float)c.x - e.x0) * k);
-        ly = std::fmin(ly, e.y0 + ((float)c.y - e.y0) * k);
-        hx = std::fmax(hx, e.x1 + ((float)(c.x + c.size) - e.x1) * k);
-        hy = std::fmax(hy, e.y1 + ((float)(c.y + c.size) - e.y1) * k);
+        float l = e.x0 + ((float)c.x - e.x0) * k, b = e.y0 + ((float)c.y - e.y0) * k;
+        float r = e.x1 + ((float)(c.x + c.size) - e.x1) * k, t = e.y1 + ((float)(c.y + c.size) - e.y1) * k;
+        lx = l < lx ? l : lx;
+        ly = b < ly ? b : ly;
+        hx = r > hx ? r : hx;
+        hy = t > hy ? t : hy;
     }
     // A little wider than exact, so rounding never leaves out a column a
     // line of sight touches.
     const float slack = 1.0f / 1024.0f;
-    return {(int)std::floor(lx - slack), (int)std::floor(ly - slack), (int)std::floor(hx + slack),
-            (int)std::floor(hy + slack)};
+    return {floorInt(lx - slack), floorInt(ly - slack), floorInt(hx + slack), floorInt(hy + slack)};
 }
 
 bool insideColumns(const VoxelVolume& v, const Shadow& s)
@@ -110,14 +118,45 @@ int cubeFacingSides(const CubeInstance& cube, const EyeBox& e)
     return sides;
 }
 
+// The line of sight from the middle of the eye box to the middle of the
+// cube: one of the lines a hiding layer must stop, so a layer whose voxel on
+// it is not solid (or not a front) cannot hide the cube, and its whole
+// shadow need not be looked at.
+struct MiddleSight {
+    float ex, ey, ez, dx, dy, invDepth;
+    MiddleSight(const Cube& c, const EyeBox& e, float depth)
+    {
+        ex = (e.x0 + e.x1) * 0.5f;
+        ey = (e.y0 + e.y1) * 0.5f;
+        ez = e.z;
+        dx = (float)c.x + (float)c.size * 0.5f - ex;
+        dy = (float)c.y + (float)c.size * 0.5f - ey;
+        invDepth = 1.0f / (depth - e.z);
+    }
+    // The column the line crosses at depth plane zp.
+    void columnAt(float zp, int* x, int* y) const
+    {
+        float k = (zp - ez) * invDepth;
+        *x = floorInt(ex + dx * k);
+        *y = floorInt(ey + dy * k);
+    }
+};
+
 bool cubeHiddenBehindSolid(const VoxelVolume& v, const CubeInstance& cube, const EyeBox& e, CellRect* looked)
 {
     Cube c = cubeOf(cube);
     const float planes[2] = {(float)c.z, (float)(c.z + c.size)};
+    MiddleSight middle(c, e, (float)c.z + (float)c.size * 0.5f);
     // A line of sight through the middle plane of layer z inside a solid
     // column is inside that solid voxel.
     for (int z = 0; z < c.z; z++) {
-        Shadow s = shadowAt(c, planes, 2, e, (float)z + 0.5f);
+        float zp = (float)z + 0.5f;
+        int mx, my;
+        middle.columnAt(zp, &mx, &my);
+        if (mx < 0 || my < 0 || mx >= v.nx || my >= v.ny) continue;
+        looked->add(mx, my, mx, my);
+        if (!solidAt(v, mx, my, z)) continue;
+        Shadow s = shadowAt(c, planes, 2, e, zp);
         if (!insideColumns(v, s)) continue;
         looked->add(s.x0, s.y0, s.x1, s.y1);
         bool solid = true;
@@ -128,18 +167,30 @@ bool cubeHiddenBehindSolid(const VoxelVolume& v, const CubeInstance& cube, const
     return false;
 }
 
+// The front face of a voxel is drawn when it is solid and the voxel in front
+// of it is not (or it lies on the front layer).
+static bool frontAt(const VoxelVolume& v, int x, int y, int z)
+{
+    return solidAt(v, x, y, z) && (z == 0 || !solidAt(v, x, y, z - 1));
+}
+
 bool cubeFrontHidden(const VoxelVolume& v, const CubeInstance& cube, const EyeBox& e, CellRect* looked)
 {
     Cube c = cubeOf(cube);
     const float front = (float)c.z;
+    MiddleSight middle(c, e, front);
     for (int z = 0; z < c.z; z++) {
+        int mx, my;
+        middle.columnAt((float)z, &mx, &my);
+        if (mx < 0 || my < 0 || mx >= v.nx || my >= v.ny) continue;
+        looked->add(mx, my, mx, my);
+        if (!frontAt(v, mx, my, z)) continue;
         Shadow s = shadowAt(c, &front, 1, e, (float)z);
         if (!insideColumns(v, s)) continue;
         looked->add(s.x0, s.y0, s.x1, s.y1);
         bool covered = true;
         for (int y = s.y0; y <= s.y1 && covered; y++)
-            for (int x = s.x0; x <= s.x1 && covered; x++)
-                covered = solidAt(v, x, y, z) && (z == 0 || !solidAt(v, x, y, z - 1));
+            for (int x = s.x0; x <= s.x1 && covered; x++) covered = frontAt(v, x, y, z);
         if (covered) return true;
     }
     return false;
