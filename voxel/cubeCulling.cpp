@@ -142,56 +142,49 @@ struct MiddleSight {
     }
 };
 
-bool cubeHiddenBehindSolid(const VoxelVolume& v, const CubeInstance& cube, const EyeBox& e, CellRect* looked)
+// Whether some layer z in front of the cube stops every line of sight to it:
+// the lines cross depth plane z + inLayer within the shadow of the cube's
+// depth planes, and every column there passes `blocks`.
+template <class Blocks>
+bool hiddenByALayer(const VoxelVolume& v, const Cube& c, const float* planes, int numPlanes, float inLayer,
+                    const EyeBox& e, CellRect* looked, Blocks blocks)
 {
-    Cube c = cubeOf(cube);
-    const float planes[2] = {(float)c.z, (float)(c.z + c.size)};
-    MiddleSight middle(c, e, (float)c.z + (float)c.size * 0.5f);
-    // A line of sight through the middle plane of layer z inside a solid
-    // column is inside that solid voxel.
+    MiddleSight middle(c, e, (planes[0] + planes[numPlanes - 1]) * 0.5f);
     for (int z = 0; z < c.z; z++) {
-        float zp = (float)z + 0.5f;
+        float zp = (float)z + inLayer;
         int mx, my;
         middle.columnAt(zp, &mx, &my);
         if (mx < 0 || my < 0 || mx >= v.nx || my >= v.ny) continue;
         looked->add(mx, my, mx, my);
-        if (!solidAt(v, mx, my, z)) continue;
-        Shadow s = shadowAt(c, planes, 2, e, zp);
+        if (!blocks(mx, my, z)) continue;
+        Shadow s = shadowAt(c, planes, numPlanes, e, zp);
         if (!insideColumns(v, s)) continue;
         looked->add(s.x0, s.y0, s.x1, s.y1);
-        bool solid = true;
-        for (int y = s.y0; y <= s.y1 && solid; y++)
-            for (int x = s.x0; x <= s.x1 && solid; x++) solid = solidAt(v, x, y, z);
-        if (solid) return true;
+        bool all = true;
+        for (int y = s.y0; y <= s.y1 && all; y++)
+            for (int x = s.x0; x <= s.x1 && all; x++) all = blocks(x, y, z);
+        if (all) return true;
     }
     return false;
 }
 
-// The front face of a voxel is drawn when it is solid and the voxel in front
-// of it is not (or it lies on the front layer).
-static bool frontAt(const VoxelVolume& v, int x, int y, int z)
+bool cubeHiddenBehindSolid(const VoxelVolume& v, const CubeInstance& cube, const EyeBox& e, CellRect* looked)
 {
-    return solidAt(v, x, y, z) && (z == 0 || !solidAt(v, x, y, z - 1));
+    Cube c = cubeOf(cube);
+    const float planes[2] = {(float)c.z, (float)(c.z + c.size)};
+    // A line of sight through the middle plane of layer z inside a solid
+    // column is inside that solid voxel.
+    return hiddenByALayer(v, c, planes, 2, 0.5f, e, looked, [&](int x, int y, int z) { return solidAt(v, x, y, z); });
 }
 
 bool cubeFrontHidden(const VoxelVolume& v, const CubeInstance& cube, const EyeBox& e, CellRect* looked)
 {
     Cube c = cubeOf(cube);
     const float front = (float)c.z;
-    MiddleSight middle(c, e, front);
-    for (int z = 0; z < c.z; z++) {
-        int mx, my;
-        middle.columnAt((float)z, &mx, &my);
-        if (mx < 0 || my < 0 || mx >= v.nx || my >= v.ny) continue;
-        looked->add(mx, my, mx, my);
-        if (!frontAt(v, mx, my, z)) continue;
-        Shadow s = shadowAt(c, &front, 1, e, (float)z);
-        if (!insideColumns(v, s)) continue;
-        looked->add(s.x0, s.y0, s.x1, s.y1);
-        bool covered = true;
-        for (int y = s.y0; y <= s.y1 && covered; y++)
-            for (int x = s.x0; x <= s.x1 && covered; x++) covered = frontAt(v, x, y, z);
-        if (covered) return true;
-    }
-    return false;
+    // A line of sight crossing depth plane z in a column whose voxel there is
+    // solid with an empty voxel in front (or on the front layer) meets that
+    // voxel's front face, which is drawn.
+    return hiddenByALayer(v, c, &front, 1, 0.0f, e, looked, [&](int x, int y, int z) {
+        return solidAt(v, x, y, z) && (z == 0 || !solidAt(v, x, y, z - 1));
+    });
 }
