@@ -37,8 +37,9 @@ struct CubeRenderer {
     Mat4 viewProjection = Mat4::identity();
     Mat4 object = Mat4::identity();
     bool objectIsIdentity = true;
-    // The eye of the view captured at beginCubes, when the view looks along
-    // +z unturned from in front of the volume (else the cache draws plain).
+    // The eye of the view captured at beginCubes, and whether the view looks
+    // along +z in perspective from it, in front of the volume (else the cache
+    // draws plain).
     Vec4 eye;
     bool eyeInFront = false;
 };
@@ -75,6 +76,19 @@ struct D3DCubeBackend : CubeBackend {
 };
 D3DCubeBackend backend;
 CubeQueue queue{&backend};
+
+// Whether the view looks along +z unturned and the projection is a
+// perspective one from the view's origin (clip w = view z): what the culled
+// cache drawing takes lines of sight to be.
+bool viewsAlongZFromEye(const Mat4& view, const Mat4& projection)
+{
+    const float eps = 1e-6f;
+    for (int i = 0; i < 3; i++)
+        for (int k = 0; k < 3; k++)
+            if (std::fabs(view.r[i].f[k] - (i == k ? 1.0f : 0.0f)) > eps) return false;
+    return std::fabs(projection.r[0].w) < eps && std::fabs(projection.r[1].w) < eps &&
+           std::fabs(projection.r[2].w - 1.0f) < eps && std::fabs(projection.r[3].w) < eps;
+}
 
 void loadConstants(const Mat4& toClip, Vec4 light, Vec4 depthCue)
 {
@@ -129,11 +143,9 @@ void beginCubes()
     // clang-format on
     cr.viewProjection = get_view_projection();
     Mat4 view = get_view();
-    cr.eye = inverse(view).r[3];
-    bool unturned = true;
-    for (int i = 0; i < 3; i++)
-        for (int k = 0; k < 3; k++) unturned = unturned && std::fabs(view.r[i].f[k] - (i == k ? 1.0f : 0.0f)) < 1e-6f;
-    cr.eyeInFront = unturned && cr.eye.z < 0.0f;
+    Mat4 viewToWorld = inverse(view);
+    cr.eye = viewToWorld.r[3];
+    cr.eyeInFront = viewsAlongZFromEye(view, viewToWorld * cr.viewProjection) && cr.eye.z < 0.0f;
     cr.object = Mat4::identity();
     cr.objectIsIdentity = true;
     set_vdecl(cr.decl);
