@@ -14,7 +14,7 @@ VoxelCache* createVoxelCache(const VoxelVolume& vol, CubeBackend* backend)
     c->chunkCols = (vol.nx + 15) >> 4;
     c->chunkRows = (vol.ny + 15) >> 4;
     c->scratch.setNum(chunkCubeCapacity(vol));
-    c->opened.setNum(CACHE_ENTRY_CUBES);
+    c->cubeSets.setNum(CACHE_ENTRY_CUBES);
     return c;
 }
 
@@ -66,30 +66,38 @@ static bool entryOffScreen(const VoxelCacheEntry& e, const Mat4& toClip)
 
 static bool sameEyeBox(const EyeBox& a, const EyeBox& b) { return a.x0 == b.x0 && a.y0 == b.y0 && a.z == b.z; }
 
-// Chooses what of the entry is drawn for the eye box: hidden cubes go, cubes
-// that can show no side come first in the draw buffer, then the others.
+// The side set of a cube drawn with the given faces, and back.
+static int sideSetOf(int sides) { return (sides & CUBE_SIDES) >> 1; }
+static int facesOfSideSet(int set) { return CUBE_FRONT | (set << 1); }
+
+// Chooses what of the entry is drawn for the eye box: hidden cubes go, the
+// others are grouped by the sides they can show, front-only ones first.
 static void cullEntry(VoxelCache* c, VoxelCacheEntry& e, const EyeBox& eyes, bool fast)
 {
     if (e.culled && e.culledFast == fast && sameEyeBox(e.culledFor, eyes)) return;
-    CubeInstance* out = c->backend->lockEntry(e.drawBuffer);
-    ASSERT(out);
+    const uint8_t HIDDEN = 0xFF;
+    uint8_t* sets = c->cubeSets.data;
     e.looked = CellRect();
-    e.frontOnly = e.open = 0;
-    e.openFaces = 0;
+    memset(e.sideSetCubes, 0, sizeof(e.sideSetCubes));
     for (int i = 0; i < e.count; i++) {
         const CubeInstance& cube = e.cubes[i];
         if (fast ? cubeFrontHidden(c->vol, cube, eyes, &e.looked)
-                 : cubeHiddenBehindSolid(c->vol, cube, eyes, &e.looked))
+                 : cubeHiddenBehindSolid(c->vol, cube, eyes, &e.looked)) {
+            sets[i] = HIDDEN;
             continue;
-        int sides = fast ? 0 : e.openSides[i] & cubeFacingSides(cube, eyes);
-        if (sides) {
-            c->opened[e.open++] = cube;
-            e.openFaces |= sides;
-        } else {
-            out[e.frontOnly++] = cube;
         }
+        sets[i] = (uint8_t)(fast ? 0 : sideSetOf(e.openSides[i] & cubeFacingSides(cube, eyes)));
+        e.sideSetCubes[sets[i]]++;
     }
-    memcpy((void*)(out + e.frontOnly), c->opened.data, sizeof(CubeInstance) * (size_t)e.open);
+    int next[16];
+    for (int set = 0, first = 0; set < 16; set++) {
+        next[set] = first;
+        first += e.sideSetCubes[set];
+    }
+    CubeInstance* out = c->backend->lockEntry(e.drawBuffer);
+    ASSERT(out);
+    for (int i = 0; i < e.count; i++)
+        if (sets[i] != HIDDEN) out[next[sets[i]]++] = e.cubes[i];
     c->backend->unlockEntry(e.drawBuffer);
     e.culled = true;
     e.culledFor = eyes;
@@ -105,8 +113,11 @@ static void drawEntry(VoxelCache* c, VoxelCacheEntry& e, bool fast, const CacheV
     }
     if (entryOffScreen(e, view->toClip)) return;
     cullEntry(c, e, eyeBoxAround(view->eye.x, view->eye.y, view->eye.z), fast);
-    if (e.frontOnly) c->backend->drawEntry(e.drawBuffer, 0, e.frontOnly, CUBE_FRONT);
-    if (e.open) c->backend->drawEntry(e.drawBuffer, e.frontOnly, e.open, CUBE_FRONT | e.openFaces);
+    for (int set = 0, first = 0; set < 16; set++) {
+        int n = e.sideSetCubes[set];
+        if (n) c->backend->drawEntry(e.drawBuffer, first, n, facesOfSideSet(set));
+        first += n;
+    }
 }
 
 // --- building ------------------------------------------------------------------
