@@ -271,6 +271,12 @@ TEST_F(CulledCacheTest, HiddenCubesGoAndCoveredCubesDrawTheirFrontOnly)
             }
         }
     }
+    // Every cube draws its front and exactly the sides that are open and can
+    // face an eye of the box.
+    EyeBox eyes = eyeBoxAround(view.eye.x, view.eye.y, view.eye.z);
+    for (const RecordingCubeBackend::EntryDraw& d : gpu.entryDraws)
+        for (const CubeInstance& c : gpu.drawn(d))
+            EXPECT_EQ(d.faces, CUBE_FRONT | (cubeOpenSides(t.view(), c) & cubeFacingSides(c, eyes)));
     // The window's left rim (x 38..39) faces right, towards the eye.
     bool leftRimDrawnWithItsRightSide = false;
     for (const RecordingCubeBackend::EntryDraw& d : gpu.entryDraws)
