@@ -66,7 +66,8 @@ static bool entryOffScreen(const VoxelCacheEntry& e, const Mat4& toClip)
 
 static bool sameEyeBox(const EyeBox& a, const EyeBox& b) { return a.x0 == b.x0 && a.y0 == b.y0 && a.z == b.z; }
 
-// The side set of a cube drawn with the given faces, and back.
+// Side sets number the 16 sets of sides a cube can show (the CUBE_SIDES bits
+// shifted down by one); a cube is drawn with its front and its set's sides.
 static int sideSetOf(int sides) { return (sides & CUBE_SIDES) >> 1; }
 static int facesOfSideSet(int set) { return CUBE_FRONT | (set << 1); }
 
