@@ -10,8 +10,10 @@ class CubeBackend {
 public:
     // The immediate buffer (IMMEDIATE_CUBES records). Null on a failed lock.
     virtual CubeInstance* lockImmediate() = 0;
-    // Unlocks it and draws count instances (count may be 0: just unlock).
-    virtual void drawImmediate(int count) = 0;
+    virtual void unlockImmediate() = 0;
+    // Draws `count` of its instances from instance `first` on, each with the
+    // given faces (cubeFaceRange).
+    virtual void drawImmediate(int first, int count, int faces) = 0;
 
     // Cache entry buffers of CACHE_ENTRY_CUBES records; null when none can be made.
     virtual void* createEntryBuffer() = 0;

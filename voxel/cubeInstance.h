@@ -45,20 +45,20 @@ enum {
 enum {
     CUBE_MESH_VERTICES = 24,
     CUBE_MESH_FACE_INDICES = 36,  // the whole cube, face by face
-    // Then the front with each of the 16 sets of sides, for cubes that show
-    // only some of them: 6 indices per face.
-    CUBE_MESH_INDICES = CUBE_MESH_FACE_INDICES + 6 * (16 + 32),
+    // Then each of the 63 sets of faces on its own, for cubes that show only
+    // some of them: 6 indices per face, 192 faces in all.
+    CUBE_MESH_INDICES = CUBE_MESH_FACE_INDICES + 6 * 192,
     IMMEDIATE_CUBES = 16384,   // instances in the immediate buffer
     CACHE_ENTRY_CUBES = 2048,  // instances in one cache entry buffer
 };
 
 // Where a set of faces lies in the index buffer: the first 2, 10 or 12
-// triangles for the front, five faces or the whole cube; the front with
-// another set of sides further on.
+// triangles for the front, five faces or the whole cube; any other set
+// further on.
 struct CubeFaceRange {
     int firstIndex, triangles;
 };
-// faces: the front alone or with sides, five faces, or all six.
+// faces: any non-empty set of CUBE_* faces.
 CubeFaceRange cubeFaceRange(int faces);
 
 // 24 vertices of 8 bytes: corner (0 or 255 per axis, then 255) and face

@@ -43,15 +43,17 @@ const uint8_t cubeMeshVertices[CUBE_MESH_VERTICES * 8] = {
 
 namespace {
 
-// The sides as bits 0-3 of a side set, in mesh face order after the front.
-constexpr int sideSet(int faces) { return (faces & CUBE_SIDES) >> 1; }
-
-constexpr int sideSetFirstIndex(int set)
+// Where the index list of each face set starts: after the whole cube, the
+// sets in numeric order from 1.
+constexpr std::array<int, CUBE_ALL_FACES + 1> makeFaceSetStarts()
 {
-    int first = CUBE_MESH_FACE_INDICES;
-    for (int s = 0; s < set; s++) first += 6 * (1 + __builtin_popcount(s));
+    std::array<int, CUBE_ALL_FACES + 1> first{};
+    first[1] = CUBE_MESH_FACE_INDICES;
+    for (int f = 2; f <= CUBE_ALL_FACES; f++) first[f] = first[f - 1] + 6 * __builtin_popcount(f - 1);
     return first;
 }
+constexpr std::array<int, CUBE_ALL_FACES + 1> FACE_SET_FIRST_INDEX = makeFaceSetStarts();
+static_assert(FACE_SET_FIRST_INDEX[CUBE_ALL_FACES] + 36 == CUBE_MESH_INDICES, "every face set has its list");
 
 constexpr std::array<uint16_t, CUBE_MESH_INDICES> makeIndices()
 {
@@ -63,11 +65,9 @@ constexpr std::array<uint16_t, CUBE_MESH_INDICES> makeIndices()
         for (int k : tri) index[n++] = (uint16_t)k;
     };
     for (int f = 0; f < 6; f++) face(f);
-    for (int set = 0; set < 16; set++) {
-        face(0);
-        for (int side = 0; side < 4; side++)
-            if (set & (1 << side)) face(1 + side);
-    }
+    for (int faces = 1; faces <= CUBE_ALL_FACES; faces++)
+        for (int f = 0; f < 6; f++)
+            if (faces & (1 << f)) face(f);
     return index;
 }
 
@@ -77,9 +77,11 @@ const std::array<uint16_t, CUBE_MESH_INDICES> cubeMeshIndices = makeIndices();
 
 CubeFaceRange cubeFaceRange(int faces)
 {
-    if (faces == CUBE_ALL_FACES) return {0, 12};
+    ASSERT(faces > 0 && faces <= CUBE_ALL_FACES);
+    // The front, the front and four sides, and the whole cube are the
+    // beginnings of the face-by-face list.
+    if (faces == CUBE_FRONT) return {0, 2};
     if (faces == CUBE_FIVE_FACES) return {0, 10};
-    ASSERT((faces & CUBE_FRONT) && !(faces & CUBE_BACK));
-    int set = sideSet(faces);
-    return {sideSetFirstIndex(set), 2 * (1 + __builtin_popcount(set))};
+    if (faces == CUBE_ALL_FACES) return {0, 12};
+    return {FACE_SET_FIRST_INDEX[faces], 2 * __builtin_popcount(faces)};
 }

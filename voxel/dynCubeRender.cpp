@@ -11,7 +11,7 @@
 #include "voxel/voxelSprite.h"
 
 CubeStats cubeStats;
-CacheDrawing cacheDrawing = CacheDrawing::Culled;
+CubeDrawing cubeDrawing = CubeDrawing::Culled;
 
 namespace {
 
@@ -37,6 +37,10 @@ struct CubeRenderer {
     Mat4 viewProjection = Mat4::identity();
     Mat4 object = Mat4::identity();
     bool objectIsIdentity = true;
+    // Its inverse, and whether it keeps the winding of faces (else back-face
+    // culling keeps the other faces, and sprites draw all of theirs).
+    Mat4 objectInverse = Mat4::identity();
+    bool objectKeepsWinding = true;
     // The eye of the view captured at beginCubes, and whether the view looks
     // along +z in perspective from it, in front of the volume (else the cache
     // draws plain).
@@ -58,11 +62,8 @@ void drawInstances(VBSlot* vb, int first, int count, int faces)
 
 struct D3DCubeBackend : CubeBackend {
     CubeInstance* lockImmediate() override { return (CubeInstance*)lock_vb(cr.immediate, 0, 0); }
-    void drawImmediate(int count) override
-    {
-        unlock_vb(cr.immediate);
-        if (count) drawInstances(cr.immediate, 0, count, CUBE_ALL_FACES);
-    }
+    void unlockImmediate() override { unlock_vb(cr.immediate); }
+    void drawImmediate(int first, int count, int faces) override { drawInstances(cr.immediate, first, count, faces); }
     void* createEntryBuffer() override { return create_vb(CACHE_ENTRY_CUBES * sizeof(CubeInstance), BUFFER_DYNAMIC); }
     void releaseEntryBuffer(void* b) override { release_vb((VBSlot*)b); }
     CubeInstance* lockEntry(void* b) override { return (CubeInstance*)lock_vb((VBSlot*)b, 0, 0); }
@@ -76,6 +77,36 @@ struct D3DCubeBackend : CubeBackend {
 };
 D3DCubeBackend backend;
 CubeQueue queue{&backend};
+
+// One grid's cubes with the faces they draw, while they are put in order.
+struct GridCube {
+    int x16, y16, z16;
+    uint32_t colour;
+    int faces;
+};
+DynArray<GridCube> gridCubes, sortedGridCubes;
+
+// The faces of the cube at (x16, y16, z16) that face an eye at `eye`, in
+// the same (object) space.
+int facesTowards(Vec4 eye, int x16, int y16, int z16)
+{
+    float x = (float)x16 / 16.0f, y = (float)y16 / 16.0f, z = (float)z16 / 16.0f;
+    int faces = 0;
+    if (eye.z < z) faces |= CUBE_FRONT;
+    if (eye.z > z + 1.0f) faces |= CUBE_BACK;
+    if (eye.x < x) faces |= CUBE_LEFT;
+    if (eye.x > x + 1.0f) faces |= CUBE_RIGHT;
+    if (eye.y < y) faces |= CUBE_BOTTOM;
+    if (eye.y > y + 1.0f) faces |= CUBE_TOP;
+    return faces;
+}
+
+float determinant3(const Mat4& m)
+{
+    return m.r[0].x * (m.r[1].y * m.r[2].z - m.r[1].z * m.r[2].y) -
+           m.r[0].y * (m.r[1].x * m.r[2].z - m.r[1].z * m.r[2].x) +
+           m.r[0].z * (m.r[1].x * m.r[2].y - m.r[1].y * m.r[2].x);
+}
 
 // Whether the view looks along +z unturned and the projection is a
 // perspective one from the view's origin (clip w = view z): what the culled
@@ -146,14 +177,13 @@ void beginCubes()
     Mat4 viewToWorld = inverse(view);
     cr.eye = viewToWorld.r[3];
     cr.eyeInFront = viewsAlongZFromEye(view, viewToWorld * cr.viewProjection) && cr.eye.z < 0.0f;
-    cr.object = Mat4::identity();
-    cr.objectIsIdentity = true;
+    cr.object = cr.objectInverse = Mat4::identity();
+    cr.objectIsIdentity = cr.objectKeepsWinding = true;
     set_vdecl(cr.decl);
     set_vb(0, cr.mesh, 0, 8);
     set_ib(cr.indices);
     set_shader(cr.shader);
     set_cull(true);
-    queue.count = 0;
     cubeStats = CubeStats();
 }
 
@@ -167,8 +197,34 @@ void drawVoxelGrid(const uint8_t* voxels, int xStride, int yStride, int zStride,
                    const uint32_t* palette, int px, int py, int pz, int flags)
 {
     if (!cr.shader) return;
+    if (cubeDrawing == CubeDrawing::Plain || !cr.eyeInFront || !cr.objectKeepsWinding) {
+        forEachGridCube(voxels, xStride, yStride, zStride, nx, ny, nz, palette, px, py, pz, flags,
+                        [](int x, int y, int z, uint32_t c, int) { queue.push(x, y, z, c); });
+        return;
+    }
+    // Each cube draws the faces that border an empty voxel and face the eye,
+    // in runs of cubes with the same faces: a few draws, and none of the
+    // faces inside the grid or turned away. A face between two solid voxels
+    // cannot show, since a line of sight into a solid part of the grid
+    // always enters it through a face that borders empty space.
+    Vec4 eye = transform(cr.objectInverse, cr.eye);
+    int perFaces[CUBE_ALL_FACES + 1] = {};
+    gridCubes.clear();
     forEachGridCube(voxels, xStride, yStride, zStride, nx, ny, nz, palette, px, py, pz, flags,
-                    [](int x, int y, int z, uint32_t c) { queue.push(x, y, z, c); });
+                    [&](int x, int y, int z, uint32_t c, int faces) {
+                        faces &= facesTowards(eye, x, y, z);
+                        if (!faces) return;
+                        gridCubes.append(GridCube{x, y, z, c, faces});
+                        perFaces[faces]++;
+                    });
+    int next[CUBE_ALL_FACES + 1];
+    for (int f = 0, first = 0; f <= CUBE_ALL_FACES; f++) {
+        next[f] = first;
+        first += perFaces[f];
+    }
+    sortedGridCubes.setNum(gridCubes.num);
+    for (const GridCube& g : gridCubes) sortedGridCubes[next[g.faces]++] = g;
+    for (const GridCube& g : sortedGridCubes) queue.push(g.x16, g.y16, g.z16, g.colour, g.faces);
 }
 
 void drawVoxelSprite(const VoxelSprite* s, int x, int y, int z, int flags)
@@ -194,6 +250,8 @@ void setCubeTransform(const Mat4& m)
     // The light direction goes into object space with the inverse; the depth
     // plane with the matrix itself, so depth stays that of world space.
     Mat4 inv = inverse(m);
+    cr.objectInverse = inv;
+    cr.objectKeepsWinding = determinant3(m) > 0.0f;
     Vec4 light = transform(inv, SHADING_VECTOR);
     Vec4 depthCue(dot4(m.r[0], DEPTH_CUE), dot4(m.r[1], DEPTH_CUE), dot4(m.r[2], DEPTH_CUE), dot4(m.r[3], DEPTH_CUE));
     loadConstants(m * cr.viewProjection, light, depthCue);
@@ -205,8 +263,8 @@ void endCubes()
     queue.flush(false);
     set_instancing(0);
     if (!cr.objectIsIdentity) setCubeWorldConstants(cr.viewProjection);
-    cr.object = Mat4::identity();
-    cr.objectIsIdentity = true;
+    cr.object = cr.objectInverse = Mat4::identity();
+    cr.objectIsIdentity = cr.objectKeepsWinding = true;
 }
 
 VoxelCache* createCubeCache(const VoxelVolume& vol) { return createVoxelCache(vol, &backend); }
@@ -215,7 +273,7 @@ void drawCubeCache(VoxelCache* cache, int x0, int y0, int x1, int y1)
 {
     if (!cr.shader || !cache) return;
     queue.flush(true);
-    if (cacheDrawing == CacheDrawing::Culled && cr.eyeInFront && cr.objectIsIdentity) {
+    if (cubeDrawing == CubeDrawing::Culled && cr.eyeInFront && cr.objectIsIdentity) {
         CacheView view{cr.viewProjection, cr.eye};
         drawVoxelCache(cache, x0, y0, x1, y1, launchOptions.fastVoxels, &view);
     } else {

@@ -43,12 +43,17 @@ VoxelCache* createCubeCache(const VoxelVolume& vol);
 // with fast voxels).
 void drawCubeCache(VoxelCache* cache, int x0, int y0, int x1, int y1);
 
-// How cached cubes are drawn: culled for the view (the game's way), or every
-// entry whole, for comparing pictures and speed. Both draw the same picture.
-// A view that does not look along +z from in front of the volume, or an
-// object transform, always gets the plain drawing.
-enum class CacheDrawing { Culled, Plain };
-extern CacheDrawing cacheDrawing;
+// How cubes are drawn: culled for the view (the game's way), or plain, for
+// comparing pictures and speed; both draw the same picture. Culled, cached
+// cubes go as voxelCache.h tells, and the cubes of voxel grids (sprites) draw
+// only their faces that border empty voxels and face the eye. Plain, every
+// cache entry is drawn whole with five faces per cube, and grid cubes with
+// all six, like single cubes always are. A view that does not look along +z
+// in perspective from in front of the volume always gets the plain drawing;
+// so do cached cubes under an object transform, and grids under one that
+// turns faces inside out.
+enum class CubeDrawing { Culled, Plain };
+extern CubeDrawing cubeDrawing;
 
 // Counters since the last beginCubes, for the benchmarks and the overlay.
 struct CubeStats {

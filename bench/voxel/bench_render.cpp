@@ -64,7 +64,7 @@ bool bringUp(int w, int h)
 void setDrawing(benchmark::State& state)
 {
     launchOptions.fastVoxels = state.range(0) != 0;
-    cacheDrawing = state.range(1) ? CacheDrawing::Plain : CacheDrawing::Culled;
+    cubeDrawing = state.range(1) ? CubeDrawing::Plain : CubeDrawing::Culled;
     state.SetLabel(std::string(state.range(0) ? "fast" : "normal") + (state.range(1) ? " plain" : " culled"));
 }
 
@@ -75,7 +75,7 @@ void reportCubes(benchmark::State& state)
     state.counters["triangles"] = cubeStats.triangles;
     state.counters["levelTriangles"] = cubeStats.levelTriangles;
     launchOptions.fastVoxels = false;
-    cacheDrawing = CacheDrawing::Culled;
+    cubeDrawing = CubeDrawing::Culled;
 }
 
 // One world render, as the play mode does it, into the scene target; the GPU

@@ -85,7 +85,8 @@ struct MemoryCubeBackend : CubeBackend {
         for (auto* b : buffers) delete b;
     }
     CubeInstance* lockImmediate() override { return nullptr; }
-    void drawImmediate(int) override {}
+    void unlockImmediate() override {}
+    void drawImmediate(int, int, int) override {}
     void* createEntryBuffer() override
     {
         buffers.push_back(new std::vector<CubeInstance>(CACHE_ENTRY_CUBES));

@@ -9,6 +9,8 @@
 struct RecordingCubeBackend : CubeBackend {
     std::vector<CubeInstance> immediate = std::vector<CubeInstance>(IMMEDIATE_CUBES);
     std::vector<int> immediateDraws;  // instance counts drawn
+    std::vector<int> immediateFaces;  // and their faces
+    int unlocks = 0;
     struct Entry {
         std::vector<CubeInstance> data = std::vector<CubeInstance>(CACHE_ENTRY_CUBES);
         bool live = true;
@@ -32,9 +34,11 @@ struct RecordingCubeBackend : CubeBackend {
         locks++;
         return immediate.data();
     }
-    void drawImmediate(int count) override
+    void unlockImmediate() override { unlocks++; }
+    void drawImmediate(int, int count, int faces) override
     {
-        if (count) immediateDraws.push_back(count);
+        immediateDraws.push_back(count);
+        immediateFaces.push_back(faces);
     }
     void* createEntryBuffer() override
     {

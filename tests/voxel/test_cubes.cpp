@@ -21,7 +21,7 @@ std::vector<Cube> gridCubes(const std::vector<uint8_t>& v, int nx, int ny, int n
     static const uint32_t defaultPalette[4] = {0, 0xFF0000FF, 0xFF00FF00, 0xFFFF0000};
     std::vector<Cube> out;
     forEachGridCube(v.data(), 1, nx, nx * ny, nx, ny, nz, palette ? palette : defaultPalette, 0, 0, 0, flags,
-                    [&](int x, int y, int z, uint32_t c) {
+                    [&](int x, int y, int z, uint32_t c, int) {
                         out.push_back({x / 16, y / 16, z / 16, c});
                     });
     return out;
@@ -42,6 +42,31 @@ TEST(CubeInstance, SplitsLargeXAndFlagsDoubleSize)
     EXPECT_EQ(cubeInstanceX16(n), -20);
     EXPECT_FALSE(cubeInstanceIsDouble(n));
     EXPECT_EQ(n.z, -80);
+}
+
+// Every set of faces has a range of the index buffer that draws exactly
+// those faces, each with its two triangles in mesh order.
+TEST(CubeMesh, EveryFaceSetDrawsExactlyItsFaces)
+{
+    for (int faces = 1; faces <= CUBE_ALL_FACES; faces++) {
+        CubeFaceRange r = cubeFaceRange(faces);
+        ASSERT_LE(r.firstIndex + 3 * r.triangles, CUBE_MESH_INDICES) << faces;
+        EXPECT_EQ(r.triangles, 2 * __builtin_popcount(faces)) << faces;
+        int seen = 0;
+        for (int t = 0; t < r.triangles; t++) {
+            const uint16_t* tri = cubeMeshIndices.data() + r.firstIndex + 3 * t;
+            int f = tri[0] / 4;
+            EXPECT_TRUE(faces & (1 << f)) << faces;
+            EXPECT_EQ(tri[1] / 4, f);
+            EXPECT_EQ(tri[2] / 4, f);
+            seen |= 1 << f;
+        }
+        EXPECT_EQ(seen, faces);
+    }
+    // The front, five faces and the whole cube are the first indices.
+    EXPECT_EQ(cubeFaceRange(CUBE_FRONT).firstIndex, 0);
+    EXPECT_EQ(cubeFaceRange(CUBE_FIVE_FACES).firstIndex, 0);
+    EXPECT_EQ(cubeFaceRange(CUBE_ALL_FACES).firstIndex, 0);
 }
 
 TEST(CubeMesh, FacesFollowTheirCornersAndIndexOrder)
@@ -86,8 +111,41 @@ TEST(GridCubes, EmptyVoxelsAndSizesDrawNothing)
     std::vector<uint8_t> one(1, 1);
     std::vector<Cube> out;
     const uint32_t pal[2] = {0, 5};
-    forEachGridCube(one.data(), 1, 1, 1, 0, 1, 1, pal, 0, 0, 0, 0, [&](int, int, int, uint32_t) { out.push_back({}); });
+    forEachGridCube(one.data(), 1, 1, 1, 0, 1, 1, pal, 0, 0, 0, 0,
+                    [&](int, int, int, uint32_t, int) { out.push_back({}); });
     EXPECT_TRUE(out.empty());
+}
+
+// Each cube comes with the faces that border an empty voxel or the grid's
+// edge, in output orientation.
+TEST(GridCubes, FacesBorderingEmptyVoxelsOrTheEdge)
+{
+    std::vector<uint8_t> v(27, 1);  // solid 3 x 3 x 3, then a hole in the top middle
+    v[1 + 3 * 2 + 9 * 1] = 0;
+    std::vector<std::pair<int, int>> out;  // (voxel index, faces)
+    const uint32_t pal[2] = {0, 1};
+    auto run = [&](int flags) {
+        out.clear();
+        forEachGridCube(v.data(), 1, 3, 9, 3, 3, 3, pal, 0, 0, 0, flags, [&](int x, int y, int z, uint32_t, int f) {
+            out.push_back({x / 16 + 3 * (y / 16) + 9 * (z / 16), f});
+        });
+    };
+    run(0);
+    auto facesOf = [&](int index) {
+        for (auto& p : out)
+            if (p.first == index) return p.second;
+        return -1;
+    };
+    EXPECT_EQ(facesOf(0), CUBE_LEFT | CUBE_BOTTOM | CUBE_FRONT);               // a corner
+    EXPECT_EQ(facesOf(13), CUBE_TOP);                                          // the centre, under the hole
+    EXPECT_EQ(facesOf(1 + 3 * 2 + 9 * 0), CUBE_TOP | CUBE_FRONT | CUBE_BACK);  // in front of the hole
+    EXPECT_EQ(facesOf(1 + 3 * 2 + 9 * 1), -1);                                 // the hole
+    EXPECT_EQ(out.size(), 26u);                                                // the centre shows now
+    // Mirrored in x the faces stay those of the output: the corner at
+    // output (0, 0, 0) is still open to the left.
+    run(GRID_MIRROR_X);
+    EXPECT_EQ(facesOf(0), CUBE_LEFT | CUBE_BOTTOM | CUBE_FRONT);
+    EXPECT_EQ(facesOf(2 + 3 * 1 + 9 * 1), CUBE_RIGHT);
 }
 
 TEST(GridCubes, MirrorXStartsFromTheLastColumn)
@@ -106,14 +164,35 @@ TEST(GridCubes, StrideExchangeTurnsTheGrid)
     std::vector<uint8_t> v = {1, 2, 3};
     std::vector<Cube> out;
     const uint32_t pal[4] = {0, 1, 2, 3};
-    forEachGridCube(v.data(), 1, 1, 3, 3, 1, 1, pal, 10, 20, 30, GRID_SWAP_XY, [&](int x, int y, int z, uint32_t c) {
-        out.push_back({x, y, z, c});
-    });
+    forEachGridCube(v.data(), 1, 1, 3, 3, 1, 1, pal, 10, 20, 30, GRID_SWAP_XY,
+                    [&](int x, int y, int z, uint32_t c, int) {
+                        out.push_back({x, y, z, c});
+                    });
     ASSERT_EQ(out.size(), 3u);
     EXPECT_EQ(out[1].x, 16 * 11);
     EXPECT_EQ(out[1].y, 16 * 20);
     EXPECT_EQ(out[1].z, 16 * 30);
     EXPECT_EQ(out[1].colour, 2u);
+}
+
+TEST(CubeQueue, CubesWithTheSameFacesDrawTogether)
+{
+    RecordingCubeBackend gpu;
+    CubeQueue q(&gpu);
+    q.push(0, 0, 0, 1, CUBE_FRONT);
+    q.push(16, 0, 0, 1, CUBE_FRONT);
+    q.push(32, 0, 0, 1, CUBE_FRONT | CUBE_TOP);
+    q.push(48, 0, 0, 1);
+    q.push(64, 0, 0, 1);
+    q.flush(false);
+    EXPECT_EQ(gpu.unlocks, 1);
+    EXPECT_EQ(gpu.immediateDraws, (std::vector<int>{2, 1, 2}));
+    EXPECT_EQ(gpu.immediateFaces, (std::vector<int>{CUBE_FRONT, CUBE_FRONT | CUBE_TOP, CUBE_ALL_FACES}));
+    // The next batch starts afresh.
+    q.push(0, 0, 0, 1, CUBE_FRONT | CUBE_TOP);
+    q.flush(false);
+    EXPECT_EQ(gpu.immediateDraws.back(), 1);
+    EXPECT_EQ(gpu.immediateFaces.back(), CUBE_FRONT | CUBE_TOP);
 }
 
 TEST(CubeQueue, FlushesAFullBufferBeforeTheNextCube)

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "d3d/d3d.h"
 #include "game/camera.h"
 #include "game/explosive.h"
 #include "game/gameObj.h"
@@ -31,7 +32,7 @@ protected:
     }
     void TearDown() override
     {
-        cacheDrawing = CacheDrawing::Culled;
+        cubeDrawing = CubeDrawing::Culled;
         RenderTest::TearDown();
     }
 
@@ -49,29 +50,36 @@ protected:
         cameraSet(Vec4(x, y, 0, 1));
     }
 
+    // What each drawing submitted.
+    struct Drawn {
+        CubeStats plain, culled;
+    };
+
     // Draws the frame both ways; fails when more than 0.5 % of the pixels
-    // differ, and keeps the pictures of the first comparison of a test.
-    void expectSamePicture(const std::string& name)
+    // differ or, for cubes on the voxel grid, when pixels differ off its
+    // edges, and keeps the pictures of the first comparison of a test.
+    Drawn expectSamePicture(const std::string& name, bool onVoxelGrid = true)
     {
-        cacheDrawing = CacheDrawing::Plain;
+        Drawn drawn;
+        cubeDrawing = CubeDrawing::Plain;
         std::vector<uint32_t> plain = renderFrame();
-        int plainTriangles = cubeStats.levelTriangles;
-        cacheDrawing = CacheDrawing::Culled;
+        drawn.plain = cubeStats;
+        cubeDrawing = CubeDrawing::Culled;
         std::vector<uint32_t> culled = renderFrame();
-        int culledTriangles = cubeStats.levelTriangles;
-        ASSERT_EQ(plain.size(), culled.size());
-        ASSERT_FALSE(plain.empty());
+        drawn.culled = cubeStats;
+        EXPECT_EQ(plain.size(), culled.size());
+        if (plain.empty() || plain.size() != culled.size()) return drawn;
         int differing = 0, offEdges = 0;
         for (int y = 0; y < height; y++)
             for (int x = 0; x < width; x++) {
                 size_t i = (size_t)y * width + x;
                 if (plain[i] == culled[i]) continue;
                 differing++;
-                offEdges += !onAVoxelEdge(x, y);
+                offEdges += onVoxelGrid && !onAVoxelEdge(x, y);
             }
         EXPECT_LE(differing, (int)plain.size() / 200) << name;
         EXPECT_EQ(offEdges, 0) << name << ": pixels differ away from any tie of two faces";
-        if (saved.empty()) {
+        if (onVoxelGrid && saved.empty()) {
             // The edge lines must leave most of the screen, or the check
             // above would let anything through.
             int onEdges = 0;
@@ -79,9 +87,16 @@ protected:
                 for (int x = 0; x < width; x++) onEdges += onAVoxelEdge(x, y);
             EXPECT_LT(onEdges, width * height / 2);
         }
-        EXPECT_LT(culledTriangles, plainTriangles / 2) << name;
         if (saved.empty() || differing > 0) save(name, plain, culled);
         saved = name;
+        return drawn;
+    }
+
+    void expectSameLevelPicture(const std::string& name)
+    {
+        Drawn d = expectSamePicture(name);
+        EXPECT_LT(d.culled.levelTriangles, d.plain.levelTriangles / 4) << name;
+        EXPECT_LT(d.culled.triangles, d.plain.triangles / 4) << name;
     }
 
     // Two faces can tie in depth only along an edge of the voxel grid, where
@@ -159,13 +174,13 @@ TEST_F(CulledPictures, LevelsFromSeveralSeedsAndCameras)
         float x, y;  // 0: the hero's start
     };
     const View views[] = {
-        {7, 1, 0, 0},     {7, 1, 200, 60},  {7, 1, 420, 170}, {3, 1, 0, 0},      {3, 1, 1000, 110},
-        {11, 2, 0, 0},    {11, 2, 1600, 40}, {11, 2, 2900, 200}, {11, 2, 3990, 80}, {5, 2, 2200, 240},
+        {7, 1, 0, 0},  {7, 1, 200, 60},   {7, 1, 420, 170},   {3, 1, 0, 0},      {3, 1, 1000, 110},
+        {11, 2, 0, 0}, {11, 2, 1600, 40}, {11, 2, 2900, 200}, {11, 2, 3990, 80}, {5, 2, 2200, 240},
     };
     for (const View& v : views) {
         startLevel(v.seed, v.level);
         if (v.x) lookAt(v.x, v.y);
-        expectSamePicture("seed" + std::to_string(v.seed) + "_" + std::to_string((int)v.x));
+        expectSameLevelPicture("seed" + std::to_string(v.seed) + "_" + std::to_string((int)v.x));
     }
 }
 
@@ -178,7 +193,7 @@ TEST_F(CulledPictures, InTheMiddleOfAnExplosion)
     lookAt(at.x, at.y + 5);
     barrel->hit(1);
     for (int step = 0; step < 3; step++) updateJunk(0.05f);
-    expectSamePicture("explosion");
+    expectSameLevelPicture("explosion");
 }
 
 TEST_F(CulledPictures, AfterATunnelIsCarved)
@@ -188,7 +203,48 @@ TEST_F(CulledPictures, AfterATunnelIsCarved)
     lookAt(hero.x + 40, hero.y + 10);
     clearCells((int)hero.x + 10, (int)hero.y + 2, 0, (int)hero.x + 90, (int)hero.y + 12, 14, 0);
     refreshCells((int)hero.x + 10, (int)hero.y + 2, 0, (int)hero.x + 90, (int)hero.y + 12, 14);
-    expectSamePicture("tunnel");
+    expectSameLevelPicture("tunnel");
+}
+
+// A voxel grid drawn under object transforms: moved, turned about the view
+// axis (as the hero's arm is) and tipped back so its top and side show. The
+// culled drawing draws only faces that border empty voxels and face the eye.
+// A transform that turns faces inside out (a mirror) is drawn plain.
+TEST_F(CulledPictures, GridsUnderObjectTransforms)
+{
+    // 8 x 8 x 8 with every fourth voxel empty, so inner faces show through.
+    std::vector<uint8_t> grid(512);
+    for (int i = 0; i < 512; i++) grid[i] = (i * 7) % 4 ? (uint8_t)(1 + i % 3) : 0;
+    const uint32_t palette[4] = {0, 0xFFD04020, 0xFF20A040, 0xFF3050E0};
+    lookAt(100, 50);
+    Mat4 transform = Mat4::identity();
+    mode.draw3d = [&](float) {
+        clear_color(0xFF000000);
+        beginCubes();
+        setCubeTransform(transform);
+        drawVoxelGrid(grid.data(), 1, 8, 64, 8, 8, 8, palette, 0, 0, 0, 0);
+        endCubes();
+    };
+    struct Case {
+        const char* name;
+        float turn, tip, mirror;
+    };
+    const Case cases[] = {
+        {"moved", 0, 0, 1}, {"turned", 0.6f, 0, 1}, {"tipped", 0.3f, 0.7f, 1}, {"mirrored", 0, 0, -1}};
+    for (const Case& c : cases) {
+        float ct = std::cos(c.turn), st = std::sin(c.turn), cp = std::cos(c.tip), sp = std::sin(c.tip);
+        // Four times the size, so the grid fills a good part of the screen.
+        transform = Mat4::identity();
+        transform.r[0] = Vec4(c.mirror * ct, st, 0, 0) * 4.0f;
+        transform.r[1] = Vec4(-st * cp, ct * cp, sp, 0) * 4.0f;
+        transform.r[2] = Vec4(st * sp, -ct * sp, cp, 0) * 4.0f;
+        transform.r[3] = Vec4(60, 30, 4, 1);
+        Drawn d = expectSamePicture(std::string("grid_") + c.name, false);
+        if (c.mirror < 0)
+            EXPECT_EQ(d.culled.triangles, d.plain.triangles);
+        else
+            EXPECT_LT(d.culled.triangles, d.plain.triangles / 3) << c.name;
+    }
 }
 
 }  // namespace
