@@ -100,11 +100,22 @@ int cubeOpenSides(const VoxelVolume& v, const CubeInstance& cube)
     return sides;
 }
 
-EyeBox eyeBoxAround(float x, float y, float z)
+EyeBox eyeBoxAround(float x, float y, float z, float spreadX, float spreadY)
 {
     const float size = (float)EYE_BOX_VOXELS;
     float x0 = std::floor(x / size) * size, y0 = std::floor(y / size) * size;
-    return {x0, y0, x0 + size, y0 + size, z};
+    return {x0, y0, x0 + size, y0 + size, z, spreadX, spreadY};
+}
+
+bool cubeOffScreen(const CubeInstance& cube, const EyeBox& e)
+{
+    Cube c = cubeOf(cube);
+    // The screen is widest at the cube's back; each eye sees from its own
+    // place, so the box's eyes together see its widest extent.
+    float depth = (float)(c.z + c.size) - e.z;
+    float hx = depth * e.spreadX, hy = depth * e.spreadY;
+    return (float)(c.x + c.size) < e.x0 - hx || (float)c.x > e.x1 + hx || (float)(c.y + c.size) < e.y0 - hy ||
+           (float)c.y > e.y1 + hy;
 }
 
 int cubeFacingSides(const CubeInstance& cube, const EyeBox& e)

@@ -20,14 +20,19 @@
 // border a voxel that is not solid or lies outside the volume.
 int cubeOpenSides(const VoxelVolume& vol, const CubeInstance& cube);
 
-// Eye positions x0..x1, y0..y1 at depth z (voxels, z < 0).
+// Eye positions x0..x1, y0..y1 at depth z (voxels, z < 0), each seeing
+// spreadX and spreadY to either side per voxel of depth in front of it (a
+// symmetric perspective view; infinite when the screen's edges are unknown).
 struct EyeBox {
     float x0, y0, x1, y1, z;
+    float spreadX, spreadY;
 };
 enum { EYE_BOX_VOXELS = 8 };
 // The box of EYE_BOX_VOXELS x EYE_BOX_VOXELS voxels the eye lies in; boxes
 // are aligned, so nearby eyes share one.
-EyeBox eyeBoxAround(float x, float y, float z);
+EyeBox eyeBoxAround(float x, float y, float z, float spreadX, float spreadY);
+// Whether the cube lies beyond the screen's edges for every eye of the box.
+bool cubeOffScreen(const CubeInstance& cube, const EyeBox& eyes);
 // The sides of the cube that face some eye of the box.
 int cubeFacingSides(const CubeInstance& cube, const EyeBox& eyes);
 

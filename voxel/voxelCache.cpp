@@ -1,6 +1,7 @@
 // voxelCache.cpp -- the chunk cache of the level's cube instances.
 #include "voxel/voxelCache.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -64,15 +65,29 @@ static bool entryOffScreen(const VoxelCacheEntry& e, const Mat4& toClip)
     return outside[0] == 8 || outside[1] == 8 || outside[2] == 8 || outside[3] == 8;
 }
 
-static bool sameEyeBox(const EyeBox& a, const EyeBox& b) { return a.x0 == b.x0 && a.y0 == b.y0 && a.z == b.z; }
+static bool sameEyeBox(const EyeBox& a, const EyeBox& b)
+{
+    return a.x0 == b.x0 && a.y0 == b.y0 && a.z == b.z && a.spreadX == b.spreadX && a.spreadY == b.spreadY;
+}
+
+// The eye box of a view; its spread comes from the projection when that is
+// symmetric about the line of sight (no skew terms).
+static EyeBox eyeBoxOf(const CacheView& view)
+{
+    const Mat4& m = view.toClip;
+    bool symmetric = m.r[2].x == 0.0f && m.r[2].y == 0.0f && m.r[0].x > 0.0f && m.r[1].y > 0.0f;
+    float spreadX = symmetric ? 1.0f / m.r[0].x : HUGE_VALF, spreadY = symmetric ? 1.0f / m.r[1].y : HUGE_VALF;
+    return eyeBoxAround(view.eye.x, view.eye.y, view.eye.z, spreadX, spreadY);
+}
 
 // Side sets number the 16 sets of sides a cube can show (the CUBE_SIDES bits
 // shifted down by one); a cube is drawn with its front and its set's sides.
 static int sideSetOf(int sides) { return (sides & CUBE_SIDES) >> 1; }
 static int facesOfSideSet(int set) { return CUBE_FRONT | (set << 1); }
 
-// Chooses what of the entry is drawn for the eye box: hidden cubes go, the
-// others are grouped by the sides they can show, front-only ones first.
+// Chooses what of the entry is drawn for the eye box: cubes off screen or
+// hidden go, the others are grouped by the sides they can show, front-only
+// ones first.
 static void cullEntry(VoxelCache* c, VoxelCacheEntry& e, const EyeBox& eyes, bool fast)
 {
     if (e.culled && e.culledFast == fast && sameEyeBox(e.culledFor, eyes)) return;
@@ -82,8 +97,8 @@ static void cullEntry(VoxelCache* c, VoxelCacheEntry& e, const EyeBox& eyes, boo
     memset(e.sideSetCubes, 0, sizeof(e.sideSetCubes));
     for (int i = 0; i < e.count; i++) {
         const CubeInstance& cube = e.cubes[i];
-        if (fast ? cubeFrontHidden(c->vol, cube, eyes, &e.looked)
-                 : cubeHiddenBehindSolid(c->vol, cube, eyes, &e.looked)) {
+        if (cubeOffScreen(cube, eyes) || (fast ? cubeFrontHidden(c->vol, cube, eyes, &e.looked)
+                                               : cubeHiddenBehindSolid(c->vol, cube, eyes, &e.looked))) {
             sets[i] = HIDDEN;
             continue;
         }
@@ -113,7 +128,7 @@ static void drawEntry(VoxelCache* c, VoxelCacheEntry& e, bool fast, const CacheV
         return;
     }
     if (entryOffScreen(e, view->toClip)) return;
-    cullEntry(c, e, eyeBoxAround(view->eye.x, view->eye.y, view->eye.z), fast);
+    cullEntry(c, e, eyeBoxOf(*view), fast);
     for (int set = 0, first = 0; set < 16; set++) {
         int n = e.sideSetCubes[set];
         if (n) c->backend->drawEntry(e.drawBuffer, first, n, facesOfSideSet(set));

@@ -2,6 +2,8 @@
 // hidden behind nearer voxels, for all faces and for front faces only.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "tests/voxel/testVolume.h"
 #include "voxel/cubeCulling.h"
 
@@ -36,7 +38,7 @@ TEST(CubeCulling, SidesAreOpenNextToEmptyVoxelsAndAtTheVolumeSides)
 
 TEST(CubeCulling, EyeBoxesAreAlignedAndSidesFaceSomeEyeOfTheBox)
 {
-    EyeBox e = eyeBoxAround(20.3f, -3.0f, -120.0f);
+    EyeBox e = eyeBoxAround(20.3f, -3.0f, -120.0f, HUGE_VALF, HUGE_VALF);
     EXPECT_EQ(e.x0, 16.0f);
     EXPECT_EQ(e.x1, 24.0f);
     EXPECT_EQ(e.y0, -8.0f);
@@ -50,9 +52,30 @@ TEST(CubeCulling, EyeBoxesAreAlignedAndSidesFaceSomeEyeOfTheBox)
     EXPECT_EQ(cubeFacingSides(cubeAt(14, 10, 5, true), e), CUBE_RIGHT | CUBE_BOTTOM);
 }
 
+// Off screen for every eye of the box: past the edge that the leftmost (or
+// rightmost) eye sees at the cube's back.
+TEST(CubeCulling, CubesBeyondTheScreenEdgesOfEveryEye)
+{
+    EyeBox e = eyeBoxAround(20.0f, 0.0f, -120.0f, 0.5f, 0.25f);  // x 16..24, y 0..8
+    // At depth 1 (121 voxels from the eyes) x -44.5 .. 84.5 and y -30.25 .. 38.25 show.
+    EXPECT_FALSE(cubeOffScreen(cubeAt(84, 0, 0), e));
+    EXPECT_TRUE(cubeOffScreen(cubeAt(85, 0, 0), e));
+    EXPECT_FALSE(cubeOffScreen(cubeAt(-45, 0, 0), e));
+    EXPECT_TRUE(cubeOffScreen(cubeAt(-46, 0, 0), e));
+    EXPECT_TRUE(cubeOffScreen(cubeAt(0, 39, 0), e));
+    EXPECT_FALSE(cubeOffScreen(cubeAt(0, 38, 0), e));
+    EXPECT_TRUE(cubeOffScreen(cubeAt(0, -32, 0), e));
+    // Deeper the screen is wider: at depth 11 x up to 89.5 shows.
+    EXPECT_FALSE(cubeOffScreen(cubeAt(88, 0, 10), e));
+    // A double cube is as wide as two.
+    EXPECT_FALSE(cubeOffScreen(cubeAt(-46, 0, 0, true), e));
+    EyeBox everywhere = eyeBoxAround(20.0f, 0.0f, -120.0f, HUGE_VALF, HUGE_VALF);
+    EXPECT_FALSE(cubeOffScreen(cubeAt(100000, 0, 0), everywhere));
+}
+
 struct Wall : ::testing::Test {
     TestVolume t{64, 64, 20};
-    EyeBox eyes = eyeBoxAround(10.0f, 34.0f, -120.0f);  // x 8..16, y 32..40
+    EyeBox eyes = eyeBoxAround(10.0f, 34.0f, -120.0f, HUGE_VALF, HUGE_VALF);  // x 8..16, y 32..40
     CellRect looked;
     bool hidden(int x, int y, int z) { return cubeHiddenBehindSolid(t.view(), cubeAt(x, y, z), eyes, &looked); }
     bool frontHidden(int x, int y, int z) { return cubeFrontHidden(t.view(), cubeAt(x, y, z), eyes, &looked); }
@@ -75,7 +98,7 @@ TEST_F(Wall, ACubeBehindASolidWallIsHiddenUnlessALineOfSightGetsThrough)
     // come from beyond the volume's columns (an eye left of the level).
     EXPECT_FALSE(hidden(20, 20, 0));
     EXPECT_TRUE(hidden(0, 34, 10));
-    eyes = eyeBoxAround(-10.0f, 34.0f, -120.0f);
+    eyes = eyeBoxAround(-10.0f, 34.0f, -120.0f, HUGE_VALF, HUGE_VALF);
     EXPECT_FALSE(hidden(0, 34, 10));
 }
 

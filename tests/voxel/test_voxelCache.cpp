@@ -273,7 +273,8 @@ TEST_F(CulledCacheTest, HiddenCubesGoAndCoveredCubesDrawTheirFrontOnly)
     }
     // Every cube draws its front and exactly the sides that are open and can
     // face an eye of the box.
-    EyeBox eyes = eyeBoxAround(view.eye.x, view.eye.y, view.eye.z);
+    EyeBox eyes =
+        eyeBoxAround(view.eye.x, view.eye.y, view.eye.z, 1.0f / view.toClip.r[0].x, 1.0f / view.toClip.r[1].y);
     for (const RecordingCubeBackend::EntryDraw& d : gpu.entryDraws)
         for (const CubeInstance& c : gpu.drawn(d))
             EXPECT_EQ(d.faces, CUBE_FRONT | (cubeOpenSides(t.view(), c) & cubeFacingSides(c, eyes)));
