@@ -20,9 +20,17 @@ public:
     virtual void releaseEntryBuffer(void* buffer) = 0;
     virtual CubeInstance* lockEntry(void* buffer) = 0;
     virtual void unlockEntry(void* buffer) = 0;
-    // Draws `count` cached instances from instance `first` on, each with the
-    // given faces (cubeFaceRange).
-    virtual void drawEntry(void* buffer, int first, int count, int faces) = 0;
+    // Draws count cached instances, one face each when fast is set.
+    virtual void drawEntry(void* buffer, int count, bool fast) = 0;
+
+    // Buffers of face vertices for `faces` faces (4 vertices each); null when
+    // none can be made.
+    virtual void* createFaceBuffer(int faces) = 0;
+    virtual void releaseFaceBuffer(void* buffer) = 0;
+    virtual CubeFaceVertex* lockFaces(void* buffer) = 0;
+    virtual void unlockFaces(void* buffer) = 0;
+    // Draws the first `faces` faces of the buffer.
+    virtual void drawFaces(void* buffer, int faces) = 0;
 
 protected:
     ~CubeBackend() = default;

@@ -24,6 +24,17 @@ inline CubeInstance makeCubeInstance(int x16, int y16, int z16, uint32_t colour,
     return c;
 }
 
+// A face of a cube drawn without instancing: each of its four vertices holds
+// the mesh vertex (corner and face attribute) and the cube's instance record,
+// which the cube shader reads just as it reads the two streams of an
+// instanced draw, so the face looks the same. On the software rasteriser an
+// instance costs several times the few vertices of a face.
+struct CubeFaceVertex {
+    uint8_t corner[4], attr[4];
+    CubeInstance cube;
+};
+static_assert(sizeof(CubeFaceVertex) == 20, "face vertices are 20 bytes");
+
 // The 1/16-voxel x a record stands for, and whether it is double size.
 inline int cubeInstanceX16(const CubeInstance& c) { return (c.x & 0x7FFF) + c.xHigh * 32768; }
 inline bool cubeInstanceIsDouble(const CubeInstance& c) { return (c.x & 0x8000) != 0; }
@@ -50,6 +61,8 @@ enum {
     CUBE_MESH_INDICES = CUBE_MESH_FACE_INDICES + 6 * 192,
     IMMEDIATE_CUBES = 16384,   // instances in the immediate buffer
     CACHE_ENTRY_CUBES = 2048,  // instances in one cache entry buffer
+    // Faces one draw of face vertices can hold (16-bit indices).
+    MAX_FACE_QUADS = 16384,
 };
 
 // Where a set of faces lies in the index buffer: the first 2, 10 or 12
@@ -69,3 +82,10 @@ CubeFaceRange cubeFaceRange(int faces);
 extern const uint8_t cubeMeshVertices[CUBE_MESH_VERTICES * 8];
 // Two triangles per face: (v, v+2, v+1) and (v+3, v+1, v+2) with v = 4 f.
 extern const std::array<uint16_t, CUBE_MESH_INDICES> cubeMeshIndices;
+
+// Writes the vertices of the cube's faces (a set of CUBE_* faces), in mesh
+// order, four per face; returns the number of faces written.
+int writeCubeFaces(CubeFaceVertex* out, const CubeInstance& cube, int faces);
+// The indices of `quads` faces of face vertices, each face's triangles as in
+// the mesh.
+void writeFaceQuadIndices(uint16_t* out, int quads);

@@ -2,6 +2,7 @@
 #include "voxel/cubeInstance.h"
 
 #include <array>
+#include <cstring>
 
 #include "support/utils.h"
 
@@ -84,4 +85,31 @@ CubeFaceRange cubeFaceRange(int faces)
     if (faces == CUBE_FIVE_FACES) return {0, 10};
     if (faces == CUBE_ALL_FACES) return {0, 12};
     return {FACE_SET_FIRST_INDEX[faces], 2 * __builtin_popcount(faces)};
+}
+
+int writeCubeFaces(CubeFaceVertex* out, const CubeInstance& cube, int faces)
+{
+    int n = 0;
+    for (int f = 0; f < 6; f++) {
+        if (!(faces & (1 << f))) continue;
+        for (int k = 0; k < 4; k++) {
+            const uint8_t* v = cubeMeshVertices + 8 * (4 * f + k);
+            CubeFaceVertex& o = out[4 * n + k];
+            memcpy(o.corner, v, 4);
+            memcpy(o.attr, v + 4, 4);
+            o.cube = cube;
+        }
+        n++;
+    }
+    return n;
+}
+
+void writeFaceQuadIndices(uint16_t* out, int quads)
+{
+    ASSERT(quads <= MAX_FACE_QUADS);
+    for (int q = 0; q < quads; q++) {
+        int v = 4 * q;
+        const int tri[6] = {v, v + 2, v + 1, v + 3, v + 1, v + 2};
+        for (int k = 0; k < 6; k++) out[6 * q + k] = (uint16_t)tri[k];
+    }
 }

@@ -27,9 +27,19 @@ const VertexElementDesc CUBE_VDECL[] = {
     {8, 1, VDECL_D3DCOLOR, VDECL_COLOR, 0},
     VDECL_END,
 };
+// The same inputs from one stream of face vertices (CubeFaceVertex).
+const VertexElementDesc FACE_VDECL[] = {
+    {0, 0, VDECL_D3DCOLOR, VDECL_POSITION, 0},
+    {4, 0, VDECL_D3DCOLOR, VDECL_NORMAL, 0},
+    {8, 0, VDECL_SHORT4, VDECL_POSITION, 1},
+    {16, 0, VDECL_D3DCOLOR, VDECL_COLOR, 0},
+    VDECL_END,
+};
 
 struct CubeRenderer {
     IDirect3DVertexDeclaration9* decl = nullptr;
+    IDirect3DVertexDeclaration9* faceDecl = nullptr;
+    IBSlot* faceIndices = nullptr;  // MAX_FACE_QUADS quads of face vertices
     ShaderSlot* shader = nullptr;
     VBSlot* mesh = nullptr;
     IBSlot* indices = nullptr;
@@ -68,11 +78,30 @@ struct D3DCubeBackend : CubeBackend {
     void releaseEntryBuffer(void* b) override { release_vb((VBSlot*)b); }
     CubeInstance* lockEntry(void* b) override { return (CubeInstance*)lock_vb((VBSlot*)b, 0, 0); }
     void unlockEntry(void* b) override { unlock_vb((VBSlot*)b); }
-    void drawEntry(void* b, int first, int count, int faces) override
+    void drawEntry(void* b, int count, bool fast) override
     {
-        int before = cubeStats.triangles;
-        drawInstances((VBSlot*)b, first, count, faces);
-        cubeStats.levelTriangles += cubeStats.triangles - before;
+        drawInstances((VBSlot*)b, 0, count, fast ? CUBE_FRONT : CUBE_FIVE_FACES);
+        cubeStats.levelTriangles += count * (fast ? 2 : 10);
+    }
+    void* createFaceBuffer(int faces) override
+    {
+        return create_vb(faces * 4 * (int)sizeof(CubeFaceVertex), BUFFER_DYNAMIC);
+    }
+    void releaseFaceBuffer(void* b) override { release_vb((VBSlot*)b); }
+    CubeFaceVertex* lockFaces(void* b) override { return (CubeFaceVertex*)lock_vb((VBSlot*)b, 0, 0); }
+    void unlockFaces(void* b) override { unlock_vb((VBSlot*)b); }
+    void drawFaces(void* b, int faces) override
+    {
+        ASSERT(faces <= MAX_FACE_QUADS);
+        set_vdecl(cr.faceDecl);
+        set_vb(0, (VBSlot*)b, 0, sizeof(CubeFaceVertex));
+        set_ib(cr.faceIndices);
+        set_instancing(0);
+        draw_indexed(D3DPT_TRIANGLELIST, 0, 0, 4 * faces, 0, 2 * faces);
+        cubeStats.drawCalls++;
+        cubeStats.faces += faces;
+        cubeStats.triangles += 2 * faces;
+        cubeStats.levelTriangles += 2 * faces;
     }
 };
 D3DCubeBackend backend;
@@ -133,11 +162,13 @@ void loadConstants(const Mat4& toClip, Vec4 light, Vec4 depthCue)
 void initCubeRenderer()
 {
     cr.decl = get_vdecl(CUBE_VDECL);
+    cr.faceDecl = get_vdecl(FACE_VDECL);
     cr.shader = create_shader("cube.sh", nullptr);
     cr.immediate = create_vb(IMMEDIATE_CUBES * sizeof(CubeInstance), BUFFER_DYNAMIC);
     cr.mesh = create_vb(sizeof(cubeMeshVertices), BUFFER_STATIC);
     cr.indices = create_ib(CUBE_MESH_INDICES, BUFFER_STATIC);
-    if (!cr.immediate || !cr.mesh || !cr.indices) fatalError("Can't create cube VB");
+    cr.faceIndices = create_ib(6 * MAX_FACE_QUADS, BUFFER_STATIC);
+    if (!cr.immediate || !cr.mesh || !cr.indices || !cr.faceIndices) fatalError("Can't create cube VB");
     void* vp = lock_vb(cr.mesh, 0, 0);
     // clang-format off
     ASSERT(vp);
@@ -150,10 +181,15 @@ void initCubeRenderer()
     // clang-format on
     memcpy(ip, cubeMeshIndices.data(), sizeof(cubeMeshIndices));
     unlock_ib(cr.indices);
+    uint16_t* fp = (uint16_t*)lock_ib(cr.faceIndices, 0, 0);
+    ASSERT(fp);
+    writeFaceQuadIndices(fp, MAX_FACE_QUADS);
+    unlock_ib(cr.faceIndices);
 }
 
 void closeCubeRenderer()
 {
+    release_ib(cr.faceIndices);
     release_ib(cr.indices);
     release_vb(cr.mesh);
     release_vb(cr.immediate);
@@ -276,6 +312,10 @@ void drawCubeCache(VoxelCache* cache, int x0, int y0, int x1, int y1)
     if (cubeDrawing == CubeDrawing::Culled && cr.eyeInFront && cr.objectIsIdentity) {
         CacheView view{cr.viewProjection, cr.eye};
         drawVoxelCache(cache, x0, y0, x1, y1, launchOptions.fastVoxels, &view);
+        // Faces were drawn from their own stream: back to the cube mesh.
+        set_vdecl(cr.decl);
+        set_vb(0, cr.mesh, 0, 8);
+        set_ib(cr.indices);
     } else {
         drawVoxelCache(cache, x0, y0, x1, y1, launchOptions.fastVoxels);
     }

@@ -59,6 +59,7 @@ extern CubeDrawing cubeDrawing;
 struct CubeStats {
     int drawCalls = 0;
     int instances = 0;
+    int faces = 0;           // cube faces drawn without instancing (the culled cache)
     int triangles = 0;       // submitted, before clipping and back-face culling
     int levelTriangles = 0;  // the part of them that drew cached cubes
 };

@@ -15,7 +15,7 @@ VoxelCache* createVoxelCache(const VoxelVolume& vol, CubeBackend* backend)
     c->chunkCols = (vol.nx + 15) >> 4;
     c->chunkRows = (vol.ny + 15) >> 4;
     c->scratch.setNum(chunkCubeCapacity(vol));
-    c->cubeSets.setNum(CACHE_ENTRY_CUBES);
+    c->cubeFaces.setNum(CACHE_ENTRY_CUBES);
     return c;
 }
 
@@ -24,7 +24,7 @@ void freeVoxelCache(VoxelCache* cache)
     if (!cache) return;
     for (VoxelCacheEntry& e : cache->entries) {
         cache->backend->releaseEntryBuffer(e.buffer);
-        cache->backend->releaseEntryBuffer(e.drawBuffer);
+        if (e.faceBuffer) cache->backend->releaseFaceBuffer(e.faceBuffer);
         free(e.cubes);
         free(e.openSides);
     }
@@ -37,8 +37,7 @@ static VoxelCacheEntry* takeFreeEntry(VoxelCache* c)
         if (!e.count) return &e;
     VoxelCacheEntry e = {};
     e.buffer = c->backend->createEntryBuffer();
-    e.drawBuffer = e.buffer ? c->backend->createEntryBuffer() : nullptr;
-    if (!e.drawBuffer) fatalError("Can't create voxel cache VB");
+    if (!e.buffer) fatalError("Can't create voxel cache VB");
     e.cubes = (CubeInstance*)malloc(sizeof(CubeInstance) * CACHE_ENTRY_CUBES);
     e.openSides = (uint8_t*)malloc(CACHE_ENTRY_CUBES);
     ASSERT(e.cubes && e.openSides);
@@ -80,41 +79,44 @@ static EyeBox eyeBoxOf(const CacheView& view)
     return eyeBoxAround(view.eye.x, view.eye.y, view.eye.z, spreadX, spreadY);
 }
 
-// Side sets number the 16 sets of sides a cube can show (the CUBE_SIDES bits
-// shifted down by one); a cube is drawn with its front and its set's sides.
-static int sideSetOf(int sides) { return (sides & CUBE_SIDES) >> 1; }
-static int facesOfSideSet(int set) { return CUBE_FRONT | (set << 1); }
+// Makes room for `faces` faces in the entry's face buffer: a new buffer,
+// twice as large as needed, when the old one is too small.
+static void makeFaceRoom(VoxelCache* c, VoxelCacheEntry& e, int faces)
+{
+    if (faces <= e.faceRoom) return;
+    if (e.faceBuffer) c->backend->releaseFaceBuffer(e.faceBuffer);
+    int room = 256;
+    while (room < faces) room *= 2;
+    e.faceBuffer = c->backend->createFaceBuffer(room);
+    if (!e.faceBuffer) fatalError("Can't create voxel cache VB");
+    e.faceRoom = room;
+}
 
 // Chooses what of the entry is drawn for the eye box: cubes off screen or
-// hidden go, the others are grouped by the sides they can show, front-only
-// ones first.
+// hidden go, the others draw their front and the sides they can show.
 static void cullEntry(VoxelCache* c, VoxelCacheEntry& e, const EyeBox& eyes, bool fast)
 {
     if (e.culled && e.culledFast == fast && sameEyeBox(e.culledFor, eyes)) return;
-    const uint8_t HIDDEN = 0xFF;
-    uint8_t* sets = c->cubeSets.data;
+    uint8_t* faces = c->cubeFaces.data;  // 0: not drawn
     e.looked = CellRect();
-    memset(e.sideSetCubes, 0, sizeof(e.sideSetCubes));
+    e.faces = 0;
     for (int i = 0; i < e.count; i++) {
         const CubeInstance& cube = e.cubes[i];
+        faces[i] = 0;
         if (cubeOffScreen(cube, eyes) || (fast ? cubeFrontHidden(c->vol, cube, eyes, &e.looked)
-                                               : cubeHiddenBehindSolid(c->vol, cube, eyes, &e.looked))) {
-            sets[i] = HIDDEN;
+                                               : cubeHiddenBehindSolid(c->vol, cube, eyes, &e.looked)))
             continue;
-        }
-        sets[i] = (uint8_t)(fast ? 0 : sideSetOf(e.openSides[i] & cubeFacingSides(cube, eyes)));
-        e.sideSetCubes[sets[i]]++;
+        faces[i] = (uint8_t)(CUBE_FRONT | (fast ? 0 : e.openSides[i] & cubeFacingSides(cube, eyes)));
+        e.faces += __builtin_popcount(faces[i]);
     }
-    int next[16];
-    for (int set = 0, first = 0; set < 16; set++) {
-        next[set] = first;
-        first += e.sideSetCubes[set];
+    if (e.faces) {
+        makeFaceRoom(c, e, e.faces);
+        CubeFaceVertex* out = c->backend->lockFaces(e.faceBuffer);
+        ASSERT(out);
+        for (int i = 0, n = 0; i < e.count; i++)
+            if (faces[i]) n += writeCubeFaces(out + 4 * n, e.cubes[i], faces[i]);
+        c->backend->unlockFaces(e.faceBuffer);
     }
-    CubeInstance* out = c->backend->lockEntry(e.drawBuffer);
-    ASSERT(out);
-    for (int i = 0; i < e.count; i++)
-        if (sets[i] != HIDDEN) out[next[sets[i]]++] = e.cubes[i];
-    c->backend->unlockEntry(e.drawBuffer);
     e.culled = true;
     e.culledFor = eyes;
     e.culledFast = fast;
@@ -124,16 +126,12 @@ static void cullEntry(VoxelCache* c, VoxelCacheEntry& e, const EyeBox& eyes, boo
 static void drawEntry(VoxelCache* c, VoxelCacheEntry& e, bool fast, const CacheView* view)
 {
     if (!view) {
-        c->backend->drawEntry(e.buffer, 0, e.count, fast ? CUBE_FRONT : CUBE_FIVE_FACES);
+        c->backend->drawEntry(e.buffer, e.count, fast);
         return;
     }
     if (entryOffScreen(e, view->toClip)) return;
     cullEntry(c, e, eyeBoxOf(*view), fast);
-    for (int set = 0, first = 0; set < 16; set++) {
-        int n = e.sideSetCubes[set];
-        if (n) c->backend->drawEntry(e.drawBuffer, first, n, facesOfSideSet(set));
-        first += n;
-    }
+    if (e.faces) c->backend->drawFaces(e.faceBuffer, e.faces);
 }
 
 // --- building ------------------------------------------------------------------

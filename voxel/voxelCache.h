@@ -7,11 +7,12 @@
 // Two ways to draw them. The plain drawing draws every entry whole, with the
 // front and four sides of each cube (the front alone with fast voxels). The
 // culled drawing, given the view, draws the same picture from less: it skips
-// entries whose box is off screen, leaves out cubes hidden behind nearer solid
-// voxels, and draws each cube with its front and only those sides that border
-// a voxel that is not solid and can face the eye. What it
-// draws of an entry is chosen once per eye box (cubeCulling.h) and kept in a
-// second buffer until the eye leaves the box or the volume around changes.
+// entries whose box is off screen and cubes beyond the screen's edges or
+// hidden behind nearer solid voxels, and draws each cube's front and only
+// those sides that border a voxel that is not solid and can face the eye.
+// What it draws of an entry is chosen once per eye box (cubeCulling.h) and
+// kept, as a list of faces drawn without instancing, until the eye leaves
+// the box or the volume around changes.
 #pragma once
 
 #include "support/dynArray.h"
@@ -30,11 +31,10 @@ struct VoxelCacheEntry {
     CubeInstance* cubes;
     uint8_t* openSides;
     int box[6];
-    // The drawn subset in drawBuffer, grouped by the sides each cube can
-    // show: sideSetCubes[s] cubes drawn with the front and the sides of set s
-    // (CUBE_SIDES bits shifted down by one), set 0 first.
-    void* drawBuffer;
-    int sideSetCubes[16];
+    // The drawn faces, cube after cube in build order: `faces` faces in
+    // faceBuffer, which has room for faceRoom.
+    void* faceBuffer;
+    int faceRoom, faces;
     bool culled;       // the subset is current for culledFor
     EyeBox culledFor;  // the eye box, and
     bool culledFast;   // whether for front faces only
@@ -48,7 +48,7 @@ struct VoxelCache {
     DynArray<VoxelCacheEntry> entries;
     DynArray<uint8_t> present;       // one per chunk of the range being drawn
     DynArray<CubeInstance> scratch;  // one chunk's cubes while it is built
-    DynArray<uint8_t> cubeSets;      // each cube's side set while an entry is culled
+    DynArray<uint8_t> cubeFaces;     // each cube's faces while an entry is culled
     int chunksBuilt = 0;             // statistics: chunks built since creation
     int entriesCulled = 0;           // statistics: subsets chosen since creation
 };

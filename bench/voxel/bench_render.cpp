@@ -71,6 +71,7 @@ void setDrawing(benchmark::State& state)
 void reportCubes(benchmark::State& state)
 {
     state.counters["instances"] = cubeStats.instances;
+    state.counters["faces"] = cubeStats.faces;
     state.counters["drawCalls"] = cubeStats.drawCalls;
     state.counters["triangles"] = cubeStats.triangles;
     state.counters["levelTriangles"] = cubeStats.levelTriangles;

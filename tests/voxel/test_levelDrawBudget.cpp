@@ -61,6 +61,7 @@ struct LevelDrawBudget : ::testing::Test {
         drawVoxelCache(cache, w.x0, w.y0, w.x1 - 1, w.y1 - 1, fast, plain ? nullptr : &view);
         int triangles = 0;
         for (const RecordingCubeBackend::EntryDraw& d : gpu.entryDraws) triangles += d.triangles();
+        for (const RecordingCubeBackend::FaceDraw& d : gpu.faceDraws) triangles += 2 * d.faces;
         freeVoxelCache(cache);
         return triangles;
     }

@@ -129,7 +129,7 @@ TEST_F(CacheTest, BuildsOnceThenDrawsFromTheCache)
     drawVoxelCache(cache, 0, 0, 47, 15, true);
     EXPECT_EQ(cache->chunksBuilt, 3);
     EXPECT_EQ(gpu.entryDraws.size(), 6u);
-    EXPECT_TRUE(gpu.entryDraws.back().fast());
+    EXPECT_TRUE(gpu.entryDraws.back().fast);
 }
 
 TEST_F(CacheTest, EmptyRangesAndEmptyChunksTakeNoEntry)
@@ -207,22 +207,15 @@ CacheView viewFrom(float x, float y, int width = 320, int height = 240)
     return CacheView{viewMatrixFor(eye) * pv.projection, eye};
 }
 
+using DrawnCube = RecordingCubeBackend::DrawnCube;
+
 struct CulledCacheTest : CacheTest {
-    std::vector<CubeInstance> drawnCubes(size_t fromDraw = 0)
-    {
-        std::vector<CubeInstance> all;
-        for (size_t i = fromDraw; i < gpu.entryDraws.size(); i++) {
-            std::vector<CubeInstance> d = gpu.drawn(gpu.entryDraws[i]);
-            all.insert(all.end(), d.begin(), d.end());
-        }
-        return all;
-    }
-    static int countAtDepth(const std::vector<CubeInstance>& v, int z, int x0 = 0, int x1 = 1 << 20)
+    static int countAtDepth(const std::vector<DrawnCube>& v, int z, int x0 = 0, int x1 = 1 << 20)
     {
         int n = 0;
-        for (const CubeInstance& c : v) {
-            int x = cubeInstanceX16(c) >> 4;
-            n += (c.z >> 4) == z && x >= x0 && x <= x1;
+        for (const DrawnCube& d : v) {
+            int x = cubeInstanceX16(d.cube) >> 4;
+            n += (d.cube.z >> 4) == z && x >= x0 && x <= x1;
         }
         return n;
     }
@@ -235,14 +228,14 @@ TEST_F(CulledCacheTest, EntriesOffScreenStayInTheCacheUndrawn)
     drawVoxelCache(cache, 0, 0, 127, 31, false, &view);
     EXPECT_EQ(cache->chunksBuilt, 16);
     std::vector<int> drawnCols;
-    for (const RecordingCubeBackend::EntryDraw& d : gpu.entryDraws)
+    for (const RecordingCubeBackend::FaceDraw& d : gpu.faceDraws)
         for (const VoxelCacheEntry& e : cache->entries)
-            if (e.drawBuffer == d.buffer) drawnCols.push_back(e.col);
+            if (e.faceBuffer == d.buffer) drawnCols.push_back(e.col);
     EXPECT_EQ(std::count(drawnCols.begin(), drawnCols.end(), 7), 0);
     EXPECT_GT(std::count(drawnCols.begin(), drawnCols.end(), 6), 0);
     EXPECT_EQ(liveEntries(), 8);
-    // The plain drawing draws it.
-    gpu.entryDraws.clear();
+    EXPECT_TRUE(gpu.entryDraws.empty());
+    // The plain drawing draws it, from the entries themselves.
     drawVoxelCache(cache, 0, 0, 127, 31, false);
     EXPECT_EQ(gpu.entryDraws.size(), 8u);
 }
@@ -257,33 +250,28 @@ TEST_F(CulledCacheTest, HiddenCubesGoAndCoveredCubesDrawTheirFrontOnly)
     t.fill(0, 0, 12, 127, 31, 13, 5);
     CacheView view = viewFrom(48.0f, 16.0f);
     drawVoxelCache(cache, 0, 0, 127, 31, false, &view);
-    std::vector<CubeInstance> drawn = drawnCubes();
+    std::vector<DrawnCube> drawn = gpu.drawnCubes();
     int backWall = countAtDepth(drawn, 12);
     EXPECT_GT(backWall, 0);
     EXPECT_EQ(backWall, countAtDepth(drawn, 12, 36, 59)) << "the back wall shows only through the window";
-    for (const RecordingCubeBackend::EntryDraw& d : gpu.entryDraws) {
-        EXPECT_TRUE(d.faces & CUBE_FRONT);
-        for (const CubeInstance& c : gpu.drawn(d)) {
-            int x = cubeInstanceX16(c) >> 4, y = c.y >> 4, z = c.z >> 4;
-            bool rim = z < 2 && x >= 38 && x <= 57 && y >= 6 && y <= 25;
-            if (z < 2 && !rim) {
-                EXPECT_EQ(d.faces, CUBE_FRONT) << x << " " << y;
-            }
-        }
-    }
     // Every cube draws its front and exactly the sides that are open and can
-    // face an eye of the box.
+    // face an eye of the box: on the front wall, only the window's rim has
+    // any.
     EyeBox eyes =
         eyeBoxAround(view.eye.x, view.eye.y, view.eye.z, 1.0f / view.toClip.r[0].x, 1.0f / view.toClip.r[1].y);
-    for (const RecordingCubeBackend::EntryDraw& d : gpu.entryDraws)
-        for (const CubeInstance& c : gpu.drawn(d))
-            EXPECT_EQ(d.faces, CUBE_FRONT | (cubeOpenSides(t.view(), c) & cubeFacingSides(c, eyes)));
+    for (const DrawnCube& d : drawn) {
+        EXPECT_EQ(d.faces, CUBE_FRONT | (cubeOpenSides(t.view(), d.cube) & cubeFacingSides(d.cube, eyes)));
+        int x = cubeInstanceX16(d.cube) >> 4, y = d.cube.y >> 4, z = d.cube.z >> 4;
+        bool rim = z < 2 && x >= 38 && x <= 57 && y >= 6 && y <= 25;
+        if (z < 2 && !rim) {
+            EXPECT_EQ(d.faces, CUBE_FRONT) << x << " " << y;
+        }
+    }
     // The window's left rim (x 38..39) faces right, towards the eye.
     bool leftRimDrawnWithItsRightSide = false;
-    for (const RecordingCubeBackend::EntryDraw& d : gpu.entryDraws)
-        for (const CubeInstance& c : gpu.drawn(d))
-            if ((cubeInstanceX16(c) >> 4) == 38 && (c.z >> 4) == 0 && (c.y >> 4) == 12)
-                leftRimDrawnWithItsRightSide = (d.faces & CUBE_RIGHT) && !(d.faces & CUBE_LEFT);
+    for (const DrawnCube& d : drawn)
+        if ((cubeInstanceX16(d.cube) >> 4) == 38 && (d.cube.z >> 4) == 0 && (d.cube.y >> 4) == 12)
+            leftRimDrawnWithItsRightSide = (d.faces & CUBE_RIGHT) && !(d.faces & CUBE_LEFT);
     EXPECT_TRUE(leftRimDrawnWithItsRightSide);
 }
 
@@ -301,12 +289,14 @@ TEST_F(CulledCacheTest, TheChoiceIsKeptWhileTheEyeStaysInItsBox)
     view = viewFrom(48.1f, 17.0f);
     drawVoxelCache(cache, 0, 0, 127, 31, false, &view);
     EXPECT_GT(cache->entriesCulled, culled);
-    // Fast voxels choose again, with their own test.
+    // Fast voxels choose again, with their own test, and draw fronts only.
     culled = cache->entriesCulled;
+    size_t before = gpu.faceDraws.size();
     drawVoxelCache(cache, 0, 0, 127, 31, true, &view);
     EXPECT_GT(cache->entriesCulled, culled);
-    for (const RecordingCubeBackend::EntryDraw& d : gpu.entryDraws) EXPECT_TRUE(d.faces & CUBE_FRONT);
-    EXPECT_TRUE(gpu.entryDraws.back().fast());
+    std::vector<DrawnCube> fast = gpu.drawnCubes(before);
+    EXPECT_FALSE(fast.empty());
+    for (const DrawnCube& d : fast) EXPECT_EQ(d.faces, CUBE_FRONT);
 }
 
 // Carving through the front wall: the back wall behind the hole is drawn in
@@ -323,14 +313,14 @@ TEST_F(CulledCacheTest, ACarvedHoleShowsWhatLiesBehindInTheNextFrame)
     drawVoxelCache(c, 0, 0, 511, 31, false, &view);
     // Near the level's left end the eye sees past its side; further in the
     // back wall is hidden.
-    EXPECT_EQ(countAtDepth(drawnCubes(), 12, 40, 511), 0);
+    EXPECT_EQ(countAtDepth(gpu.drawnCubes(), 12, 40, 511), 0);
     int built = c->chunksBuilt, culled = c->entriesCulled;
     wide.fill(72, 12, 0, 79, 19, 1, 0);
     staleCacheRegion(c, 72, 12, 79, 19);  // chunks 4..5
-    size_t before = gpu.entryDraws.size();
+    size_t before = gpu.faceDraws.size();
     drawVoxelCache(c, 0, 0, 511, 31, false, &view);
     EXPECT_EQ(c->chunksBuilt, built + 4);
-    std::vector<CubeInstance> now = drawnCubes(before);
+    std::vector<DrawnCube> now = gpu.drawnCubes(before);
     EXPECT_GT(countAtDepth(now, 12, 96, 127), 0);
     EXPECT_EQ(countAtDepth(now, 12, 40, 511), countAtDepth(now, 12, 96, 127));
     // Entries far along the level did not look at the hole.
