@@ -2,6 +2,7 @@
 // the immediate queue's flushing.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 #include "tests/voxel/fakeBackends.h"
@@ -67,6 +68,30 @@ TEST(CubeMesh, EveryFaceSetDrawsExactlyItsFaces)
     EXPECT_EQ(cubeFaceRange(CUBE_FRONT).firstIndex, 0);
     EXPECT_EQ(cubeFaceRange(CUBE_FIVE_FACES).firstIndex, 0);
     EXPECT_EQ(cubeFaceRange(CUBE_ALL_FACES).firstIndex, 0);
+}
+
+// A face drawn without instancing is its four mesh vertices, each with the
+// cube's record, indexed like the mesh's own face.
+TEST(CubeMesh, FaceVerticesCarryTheMeshVertexAndTheRecord)
+{
+    CubeInstance c = makeCubeInstance(16 * 4000, 32, 48, 0xFF123456, true);
+    CubeFaceVertex v[24];
+    ASSERT_EQ(writeCubeFaces(v, c, CUBE_FRONT | CUBE_RIGHT | CUBE_BACK), 3);
+    const int faceOf[3] = {0, 3, 5};
+    for (int q = 0; q < 3; q++)
+        for (int k = 0; k < 4; k++) {
+            const uint8_t* mesh = cubeMeshVertices + 8 * (4 * faceOf[q] + k);
+            EXPECT_EQ(memcmp(v[4 * q + k].corner, mesh, 4), 0) << q << k;
+            EXPECT_EQ(memcmp(v[4 * q + k].attr, mesh + 4, 4), 0) << q << k;
+            EXPECT_EQ(memcmp(&v[4 * q + k].cube, &c, sizeof c), 0);
+        }
+    EXPECT_EQ(writeCubeFaces(v, c, 0), 0);
+    uint16_t idx[12];
+    writeFaceQuadIndices(idx, 2);
+    for (int k = 0; k < 6; k++) {
+        EXPECT_EQ(idx[k], cubeMeshIndices[k]);
+        EXPECT_EQ(idx[6 + k], cubeMeshIndices[k] + 4);
+    }
 }
 
 TEST(CubeMesh, FacesFollowTheirCornersAndIndexOrder)
