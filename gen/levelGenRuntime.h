@@ -110,6 +110,9 @@ void stampTile(const LevelTile* tile, int x, int y);
 // resolution and widened. A generation run is one batch.
 void beginStampBatch();
 void endStampBatch();
+// Whether a batch writes the volume with 32-byte stores: where the processor
+// has them, unless a test turns them off to check the 16-byte way.
+extern bool stampBatchUsesAvx2;
 // One random tile of the group at each point, in point order.
 void stampGroup(const LevelTileGroup& group, const ILevelGenCoords& coords);
 // One 50 % draw for the whole list: walls (destructible) or background.
