@@ -336,6 +336,27 @@ void copy_scene_to_backbuffer()
     bb->Release();
 }
 
+void set_texture_target(TexSlot* t)
+{
+    ASSERT(t);
+    IDirect3DSurface9* level = nullptr;
+    if (!t->texture || FAILED(t->texture->GetSurfaceLevel(0, &level))) return;
+    d3d->SetRenderTarget(0, level);
+    d3d->SetDepthStencilSurface(nullptr);
+    level->Release();
+}
+
+bool copy_texture_to_scene(TexSlot* t)
+{
+    ASSERT(t);
+    if (aa_enabled || !t->texture || !scene_rt) return false;
+    IDirect3DSurface9* level = nullptr;
+    if (FAILED(t->texture->GetSurfaceLevel(0, &level))) return false;
+    HRESULT hr = d3d->StretchRect(level, nullptr, scene_rt, nullptr, D3DTEXF_POINT);
+    level->Release();
+    return SUCCEEDED(hr);
+}
+
 const void* capture_front_buffer(int* w, int* h, int* pitch)
 {
     release_front_buffer_capture();

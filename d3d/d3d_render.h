@@ -40,6 +40,13 @@ void resolve_scene(TexSlot* texture);
 // Copies the (possibly multisampled) scene straight to the back buffer, pixel
 // for pixel, and makes the back buffer the target.
 void copy_scene_to_backbuffer();
+// Draws into a screen-sized render texture (its first level), without depth,
+// until another target is set.
+void set_texture_target(TexSlot* texture);
+// Copies a screen-sized render texture into the scene target, pixel for
+// pixel; false when the scene is multisampled (no copy goes into it) or the
+// texture is missing.
+bool copy_texture_to_scene(TexSlot* texture);
 
 // The last presented frame as 32-bit A8R8G8B8 pixels, rows `pitch` bytes
 // apart; null on failure. Valid until release_front_buffer_capture.

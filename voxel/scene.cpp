@@ -26,6 +26,19 @@ struct SceneState {
 };
 SceneState ss;
 
+// The background does not move on the screen: the world's is drawn once into
+// an image and copied under every frame, until the screen, the colours or
+// the shader change (a reset also loses the image).
+struct BackgroundImage {
+    TexSlot* image = nullptr;
+    bool valid = false;
+    uint32_t colourA = 0, colourB = 0;
+    int width = 0, height = 0, scale = 0;
+    const void* shader = nullptr;  // the vertex shader it was drawn with; a reload makes another
+    bool copied = false;           // this frame's world background came from it
+};
+BackgroundImage bg;
+
 Vec4 colourToFloats(uint32_t c)
 {
     return Vec4((float)((c >> 16) & 0xFF) / 255.0f, (float)((c >> 8) & 0xFF) / 255.0f, (float)(c & 0xFF) / 255.0f,
@@ -62,12 +75,17 @@ void initBackground()
     showLoadingText("Compiling background shaders", -1.0f);
     ss.background = create_shader("background.sh", nullptr);
     ss.backgroundTexture = load_dds_texture("background.dds");
+    // Without the image the background is drawn every frame.
+    bg.image = create_screen_render_texture(1);
+    bg.valid = false;
 }
 
 void closeBackground()
 {
+    release_texture(bg.image);
     release_texture(ss.backgroundTexture);
     release_shader(ss.background);
+    bg = BackgroundImage();
     ss.backgroundTexture = nullptr;
     ss.background = nullptr;
 }
@@ -86,6 +104,26 @@ void drawBackground(uint32_t colourA, uint32_t colourB)
     set_vs_consts(17, a.f, 1);
     set_vs_consts(18, b.f, 1);
     draw_fullscreen_quad();
+}
+
+void beginSceneBackground(uint32_t colourA, uint32_t colourB)
+{
+    bg.copied = false;
+    if (!ss.background || !bg.image || !bg.image->texture) return;
+    const void* shader = ss.background->vs;
+    if (!bg.valid || bg.colourA != colourA || bg.colourB != colourB || bg.width != width || bg.height != height ||
+        bg.scale != pixelScale || bg.shader != shader) {
+        set_texture_target(bg.image);
+        drawBackground(colourA, colourB);
+        set_scene_target();
+        bg = BackgroundImage{bg.image, true, colourA, colourB, width, height, pixelScale, shader, false};
+    }
+    bg.copied = copy_texture_to_scene(bg.image);
+}
+
+void endSceneBackground(uint32_t colourA, uint32_t colourB)
+{
+    if (!bg.copied) drawBackground(colourA, colourB);
 }
 
 void initPostEffects()
@@ -124,6 +162,7 @@ void drawScenePasses(Vec4 centre, void (*draw3d)(float t), float t)
 
 void sceneResizeHook()
 {
+    bg.valid = false;
     if (fontReady()) computeFontScale();
     computePixelScale();
     refreshAllCells();

@@ -115,6 +115,43 @@ TEST_F(RenderTest, BrokenContractsStopWithTheirAssertionTexts)
     include.Close(data);
 }
 
+// The world's background is copied from an image of it drawn once: the
+// copy must be the very picture the background pass draws, for the colours
+// and the screen of the moment.
+TEST_F(RenderTest, TheCopiedBackgroundIsTheDrawnOne)
+{
+    uint32_t a = 0x725020, b = 0x99723F;
+    ScriptedMode drawn, fromImage;
+    drawn.draw3d = [&](float) { drawBackground(a, b); };
+    fromImage.draw3d = [&](float) {
+        beginSceneBackground(a, b);
+        endSceneBackground(a, b);
+    };
+    auto compare = [&](const char* what) {
+        currentGameMode = &drawn;
+        std::vector<uint32_t> expected = renderFrame();
+        currentGameMode = &fromImage;
+        std::vector<uint32_t> got = renderFrame();
+        ASSERT_FALSE(got.empty());
+        EXPECT_TRUE(expected == got) << what;
+    };
+    compare("first frame");
+    a = 0x99723F, b = 0x4C3010;  // other colours: drawn anew
+    compare("new colours");
+    ASSERT_TRUE(resize_d3d(960, 540, false, true));  // a reset at the same size loses the image
+    compare("after a reset");
+    ASSERT_TRUE(resize_d3d(800, 480, false, false));
+    width = 800, height = 480;
+    compare("after a resize");
+    // An image that could not be made again after a reset: the background
+    // is drawn instead. The scene image goes too, but nothing uses it.
+    d3d9FailNext(D3DFault::CreateTexture, 2);
+    ASSERT_TRUE(resize_d3d(960, 540, false, false));
+    d3d9ClearFaults();
+    width = 960, height = 540;
+    compare("without the image");
+}
+
 TEST_F(RenderTest, CrosshairStrokesLandOnTheirPixels)
 {
     mode.draw3d = [](float) { clear_color(0xFF404040); };
