@@ -265,38 +265,34 @@ TexSlot* load_dds_texture(const char* fileName)
     DynArray<uint8_t> file;
     if (!readWholeFile(p, file)) fatalError("Error loading file '%s'", p);
     DdsInfo dds;
-    if (!dds_read_header(file.data, (size_t)file.num, &dds)) fatalError("Texture '%s' is not a DDS", p);
+    // A header may promise far more pixels than the file holds (a 16384 x
+    // 16384 texture is 1 GiB): the data is checked before the texture is made.
+    if (!dds_read_header(file.data, (size_t)file.num, &dds) || dds_data_size(dds) > (size_t)file.num - dds.dataOffset)
+        fatalError("Texture '%s' is not a DDS", p);
     TexSlot* t = create_texture(dds.width, dds.height, dds.mipLevels, 0, dds.format, D3DPOOL_MANAGED);
     if (!t) fatalError("Error creating texture from '%s'", p);
 
-    size_t pos = dds.dataOffset, levelSize = dds.level0Size;
-    int w = dds.width, h = dds.height;
-    int levels = std::min(dds.mipLevels, (int)t->texture->GetLevelCount());
-    for (int level = 0; level < levels && levelSize != 0; level++) {
+    size_t pos = dds.dataOffset;
+    int levels = std::min(dds_level_count(dds), (int)t->texture->GetLevelCount());
+    for (int level = 0; level < levels; level++) {
+        size_t levelSize = dds_level_size(dds, level);
+        if (!levelSize) break;
         D3DLOCKED_RECT r;
         HRESULT hr = t->texture->LockRect((UINT)level, &r, nullptr, 0);
         if (FAILED(hr)) fatalError("error loading texture '%s' (code 0x%08X)", p, (unsigned)hr);
         D3DSURFACE_DESC desc;
         t->texture->GetLevelDesc((UINT)level, &desc);
         if (dds.blockBytes) {
-            // Never more than the level holds, and never past the file's end.
+            // Never more than the level holds.
             size_t room = dds_block_level_size((int)desc.Width, (int)desc.Height, dds.blockBytes);
-            if (pos + levelSize > (size_t)file.num) fatalError("Texture '%s' is cut short", p);
             memcpy(r.pBits, file.data + pos, std::min(levelSize, room));
-            pos += levelSize;
-            // Each level is a quarter of the one before down to 4x4; smaller
-            // levels still take a whole block per row and column, as stored.
-            int nw = std::max(1, (int)desc.Width / 2), nh = std::max(1, (int)desc.Height / 2);
-            levelSize = dds_block_level_size(nw, nh, dds.blockBytes);
         } else {
+            int w = dds.width >> level, h = dds.height >> level;
             int rows = std::min(h, (int)desc.Height), cols = std::min(w, (int)desc.Width);
-            if (pos + (size_t)w * 4 * (size_t)h > (size_t)file.num) fatalError("Texture '%s' is cut short", p);
             for (int y = 0; y < rows; y++)
                 memcpy((uint8_t*)r.pBits + (size_t)y * r.Pitch, file.data + pos + (size_t)y * w * 4, (size_t)cols * 4);
-            pos += (size_t)w * 4 * (size_t)h;
-            w /= 2;
-            h /= 2;
         }
+        pos += levelSize;
         t->texture->UnlockRect((UINT)level);
     }
     logPrint("loaded DDS texture '%s'", p);

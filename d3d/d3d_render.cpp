@@ -6,7 +6,6 @@
 #include "d3d/d3d_misc.h"
 #include "d3d/d3d_shaders.h"
 #include "d3d/d3d_vbuf.h"
-#include "game/gameMode.h"
 #include "shell/launchOptions.h"
 #include "shell/log.h"
 
@@ -26,11 +25,37 @@ static IDirect3DSurface9* frontCapture;
 
 static void (*frameDrawer)(float t);
 static void (*loadingDrawer)();
-static void (*resizeHook)();
+static void (*resetListeners[MAX_RESET_LISTENERS])();
 
 void set_frame_drawer(void (*draw)(float t)) { frameDrawer = draw; }
 void set_loading_drawer(void (*draw)()) { loadingDrawer = draw; }
-void set_resize_hook(void (*hook)()) { resizeHook = hook; }
+
+void add_reset_listener(void (*listener)())
+{
+    ASSERT(listener);
+    int n = 0;
+    while (n < MAX_RESET_LISTENERS && resetListeners[n]) {
+        if (resetListeners[n] == listener) return;
+        n++;
+    }
+    ASSERT(n < MAX_RESET_LISTENERS);
+    resetListeners[n] = listener;
+}
+
+void remove_reset_listener(void (*listener)())
+{
+    int n = 0;
+    while (n < MAX_RESET_LISTENERS && resetListeners[n] != listener) n++;
+    if (n == MAX_RESET_LISTENERS) return;
+    // Closing the gap keeps the others in their order.
+    for (; n + 1 < MAX_RESET_LISTENERS; n++) resetListeners[n] = resetListeners[n + 1];
+    resetListeners[MAX_RESET_LISTENERS - 1] = nullptr;
+}
+
+void clear_reset_listeners()
+{
+    for (auto& listener : resetListeners) listener = nullptr;
+}
 
 template <class T>
 static void releaseRef(T*& p)
@@ -213,8 +238,7 @@ bool resize_d3d(int w, int h, bool fs, bool force)
     createFrameQueries();
     applyDefaultSamplerStates();
     logPrint("resized d3d to %dx%d %s", width, height, fullscreen ? "fullscreen" : "windowed");
-    if (resizeHook) resizeHook();
-    if (currentGameMode) currentGameMode->onResize();
+    for (int i = 0; i < MAX_RESET_LISTENERS && resetListeners[i]; i++) resetListeners[i]();
     return true;
 }
 
@@ -300,6 +324,37 @@ void resolve_scene(TexSlot* t)
     if (FAILED(t->texture->GetSurfaceLevel(0, &level))) return;
     d3d->StretchRect(scene_rt, nullptr, level, nullptr, D3DTEXF_POINT);
     level->Release();
+}
+
+void copy_scene_to_backbuffer()
+{
+    IDirect3DSurface9* bb = nullptr;
+    if (FAILED(d3d->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &bb)) || !bb) return;
+    if (scene_rt) d3d->StretchRect(scene_rt, nullptr, bb, nullptr, D3DTEXF_POINT);
+    d3d->SetRenderTarget(0, bb);
+    d3d->SetDepthStencilSurface(nullptr);
+    bb->Release();
+}
+
+void set_texture_target(TexSlot* t)
+{
+    ASSERT(t);
+    IDirect3DSurface9* level = nullptr;
+    if (!t->texture || FAILED(t->texture->GetSurfaceLevel(0, &level))) return;
+    d3d->SetRenderTarget(0, level);
+    d3d->SetDepthStencilSurface(nullptr);
+    level->Release();
+}
+
+bool copy_texture_to_scene(TexSlot* t)
+{
+    ASSERT(t);
+    if (aa_enabled || !t->texture || !scene_rt) return false;
+    IDirect3DSurface9* level = nullptr;
+    if (FAILED(t->texture->GetSurfaceLevel(0, &level))) return false;
+    HRESULT hr = d3d->StretchRect(level, nullptr, scene_rt, nullptr, D3DTEXF_POINT);
+    level->Release();
+    return SUCCEEDED(hr);
 }
 
 const void* capture_front_buffer(int* w, int* h, int* pitch)

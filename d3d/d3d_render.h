@@ -37,6 +37,16 @@ void set_scene_target();
 void set_backbuffer_target();
 // Copies the (possibly multisampled) scene into the texture's first level.
 void resolve_scene(TexSlot* texture);
+// Copies the (possibly multisampled) scene straight to the back buffer, pixel
+// for pixel, and makes the back buffer the target.
+void copy_scene_to_backbuffer();
+// Draws into a screen-sized render texture (its first level), without depth,
+// until another target is set.
+void set_texture_target(TexSlot* texture);
+// Copies a screen-sized render texture into the scene target, pixel for
+// pixel; false when the scene is multisampled (no copy goes into it) or the
+// texture is missing.
+bool copy_texture_to_scene(TexSlot* texture);
 
 // The last presented frame as 32-bit A8R8G8B8 pixels, rows `pitch` bytes
 // apart; null on failure. Valid until release_front_buffer_capture.
@@ -45,8 +55,14 @@ void release_front_buffer_capture();
 
 // What the frames contain is the game's business, installed at start-up:
 // the frame drawer runs inside render_frame's scene, the loading drawer inside
-// present_loading_frame's, and the resize hook after a successful resize
-// (before the current game mode's onResize).
+// present_loading_frame's.
 void set_frame_drawer(void (*draw)(float t));
 void set_loading_drawer(void (*draw)());
-void set_resize_hook(void (*hook)());
+
+// Reset listeners run after every successful reset, in the order they were
+// added: the scene composition's (pixel scale, level cache) and then the
+// game's (the current mode's resize). Adding one twice keeps one entry.
+enum { MAX_RESET_LISTENERS = 8 };
+void add_reset_listener(void (*listener)());
+void remove_reset_listener(void (*listener)());
+void clear_reset_listeners();

@@ -45,50 +45,42 @@ static void addDependency(ShaderSlot* s, const char* name)
     s->deps.append(d);
 }
 
-// Include handler: every file is looked up from the program directory, and
-// recorded as a dependency of the shader that owns the handler.
-class MyShaderInclude final : public ID3DInclude {
-public:
-    explicit MyShaderInclude(ShaderSlot* s) : slot(s) {}
-    HRESULT Open(D3D_INCLUDE_TYPE, LPCSTR fileName, LPCVOID, LPCVOID* data, UINT* bytes) override
-    {
-        ASSERT(data);
-        ASSERT(bytes);
-        *data = nullptr;
-        *bytes = 0;
-        std::string path = dataPath(fileName);
-        FILE* f = fopen(path.c_str(), "rb");
-        if (!f) return D3DERR_INVALIDCALL;
-        long size = fseek(f, 0, SEEK_END) == 0 ? ftell(f) : -1;
-        if (size < 0 || fseek(f, 0, SEEK_SET) != 0) {
-            fclose(f);
-            return D3DERR_INVALIDCALL;
-        }
-        char* buf = (char*)malloc((size_t)size + 1);
-        if (!buf) {
-            fclose(f);
-            return E_OUTOFMEMORY;
-        }
-        if (fread(buf, 1, (size_t)size, f) != (size_t)size) {
-            fclose(f);
-            free(buf);
-            return D3DERR_INVALIDCALL;
-        }
+HRESULT MyShaderInclude::Open(D3D_INCLUDE_TYPE, LPCSTR fileName, LPCVOID, LPCVOID* data, UINT* size)
+{
+    ASSERT(data);
+    ASSERT(size);
+    *data = nullptr;
+    *size = 0;
+    std::string path = dataPath(fileName);
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f) return D3DERR_INVALIDCALL;
+    long fileSize = fseek(f, 0, SEEK_END) == 0 ? ftell(f) : -1;
+    if (fileSize < 0 || fseek(f, 0, SEEK_SET) != 0) {
         fclose(f);
-        *data = buf;
-        *bytes = (UINT)size;
-        if (slot) addDependency(slot, fileName);
-        return S_OK;
+        return D3DERR_INVALIDCALL;
     }
-    HRESULT Close(LPCVOID data) override
-    {
-        free((void*)data);
-        return S_OK;
+    char* buf = (char*)malloc((size_t)fileSize + 1);
+    if (!buf) {
+        fclose(f);
+        return E_OUTOFMEMORY;
     }
+    if (fread(buf, 1, (size_t)fileSize, f) != (size_t)fileSize) {
+        fclose(f);
+        free(buf);
+        return D3DERR_INVALIDCALL;
+    }
+    fclose(f);
+    *data = buf;
+    *size = (UINT)fileSize;
+    if (slot) addDependency(slot, fileName);
+    return S_OK;
+}
 
-private:
-    ShaderSlot* slot;
-};
+HRESULT MyShaderInclude::Close(LPCVOID data)
+{
+    free((void*)data);
+    return S_OK;
+}
 
 void load_shader_compiler()
 {
@@ -379,11 +371,15 @@ void reload_shaders(bool force)
 
 void release_shader(ShaderSlot* s)
 {
-    if (!s) return;
-    s->deps.clear();
-    releaseStages(s);
+    if (s) s->release();
+}
+
+void ShaderSlot::release()
+{
+    deps.clear();
+    releaseStages(this);
     // clang-format off
-    ASSERT(!s->vs);  // the slot is free again
+    ASSERT(empty());
     // clang-format on
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/d3d9/d3d9.h"
+#include "platform/d3d9/d3dcompiler.h"
 #include "support/dynArray.h"
 
 #define MAX_SHADERS 64
@@ -21,6 +22,23 @@ struct ShaderSlot {
     char fileName[260];
     char defines[512];  // name, value, name, value, ... each NUL-ended, then ""
     DynArray<ShaderDep> deps;
+
+    bool empty() const { return !vs; }
+    // Frees the dependencies and both stages; the slot is free afterwards.
+    void release();
+};
+
+// Include handler of the compiler: every file is looked up from the program
+// directory and recorded as a dependency of the shader that owns the handler
+// (none: nothing is recorded).
+class MyShaderInclude final : public ID3DInclude {
+public:
+    explicit MyShaderInclude(ShaderSlot* s) : slot(s) {}
+    HRESULT Open(D3D_INCLUDE_TYPE type, LPCSTR fileName, LPCVOID parentData, LPCVOID* data, UINT* size) override;
+    HRESULT Close(LPCVOID data) override;
+
+private:
+    ShaderSlot* slot;
 };
 
 void load_shader_compiler();

@@ -218,6 +218,13 @@ void set_projection(const Mat4& m)
     d3d->SetTransform(D3DTS_PROJECTION, &d);
 }
 
+Mat4 get_view()
+{
+    D3DMATRIX v;
+    d3d->GetTransform(D3DTS_VIEW, &v);
+    return fromD3D(v);
+}
+
 Mat4 get_view_projection()
 {
     D3DMATRIX v, p;

@@ -51,6 +51,7 @@ void clear_color(uint32_t color);
 void clear_depth();
 void set_view(const Mat4& m);
 void set_projection(const Mat4& m);
+Mat4 get_view();
 // view x projection, row-vector convention.
 Mat4 get_view_projection();
 void set_blend_none();

@@ -5,9 +5,9 @@
 #include <cmath>
 
 #include "game/junk.h"
-#include "game/levelPalette.h"
 #include "game/progress.h"
 #include "game/worldDraw.h"
+#include "gen/levelPalette.h"
 #include "sound/soundEvents.h"
 #include "support/utils.h"
 

@@ -19,3 +19,8 @@ void switchGameMode(GameMode* mode)
     currentGameMode = mode;
     if (mode) mode->enter(previous);
 }
+
+void resizeCurrentGameMode()
+{
+    if (currentGameMode) currentGameMode->onResize();
+}

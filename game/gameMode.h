@@ -21,6 +21,9 @@ extern GameMode* currentGameMode;
 // Leaves the current mode and enters the new one; switching to the current
 // mode does nothing. Takes effect at once, inside the caller.
 void switchGameMode(GameMode* mode);
+// The current mode's part of a device reset (its onResize); the program hangs
+// it on the device layer's reset listeners at start-up.
+void resizeCurrentGameMode();
 
 // One static instance of each mode, reached through these pointers. A pointer
 // is null until its mode's module exists.

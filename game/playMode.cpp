@@ -54,13 +54,14 @@ void renderWorld(float t)
     Vec4 c = cameraForRender(t);
     viewWindow = computeViewWindow(c, worldViewSize);
 
-    drawWorldBackground(PLAY_BACKGROUND_A, PLAY_BACKGROUND_B);
+    beginWorldBackground(PLAY_BACKGROUND_A, PLAY_BACKGROUND_B);
     beginWorldCubes();
     drawLevelCells(std::max(0, viewWindow.x0), std::max(0, viewWindow.y0), std::min((int)LEVEL_W, viewWindow.x1),
                    std::min((int)LEVEL_H, viewWindow.y1));
     renderAllObjects(t);
     renderJunk(t);
     endWorldCubes();
+    endWorldBackground(PLAY_BACKGROUND_A, PLAY_BACKGROUND_B);
     if (objectDebugDrawing) renderAllDebug(t);
 }
 

@@ -5,12 +5,12 @@
 #include "game/gameObj.h"
 #include "game/gameover.h"
 #include "game/junk.h"
-#include "game/levelPalette.h"
 #include "game/playMode.h"
 #include "game/spriteSets.h"
 #include "game/viewLevel.h"
 #include "game/worldDump.h"
 #include "gen/levelGen.h"
+#include "gen/levelPalette.h"
 #include "gen/tileSet.h"
 #include "voxel/levelCache.h"
 

@@ -11,7 +11,8 @@
 #include "voxel/levelCache.h"
 #include "voxel/scene.h"
 
-void drawWorldBackground(uint32_t rgbA, uint32_t rgbB) { drawBackground(rgbA, rgbB); }
+void beginWorldBackground(uint32_t rgbA, uint32_t rgbB) { beginSceneBackground(rgbA, rgbB); }
+void endWorldBackground(uint32_t rgbA, uint32_t rgbB) { endSceneBackground(rgbA, rgbB); }
 void beginWorldCubes() { beginCubes(); }
 void endWorldCubes() { endCubes(); }
 void drawLevelCells(int x0, int y0, int x1, int y1) { drawLevelCache(x0, y0, x1, y1); }

@@ -26,8 +26,10 @@ enum ObjectSprite {
 // Sprite flag: mirror along x.
 enum { SPRITE_MIRROR_X = 1 };
 
-// The background pass with its two RGB colours.
-void drawWorldBackground(uint32_t rgbA, uint32_t rgbB);
+// The background with its two RGB colours, in two calls around the cubes
+// (voxel/scene.h tells how it is drawn).
+void beginWorldBackground(uint32_t rgbA, uint32_t rgbB);
+void endWorldBackground(uint32_t rgbA, uint32_t rgbB);
 void beginWorldCubes();
 void endWorldCubes();
 // Level cells with x in [x0, x1) and y in [y0, y1), already clamped to the volume.

@@ -1,17 +1,9 @@
-// worldView.cpp -- view size and the object view window.
+// worldView.cpp -- the object view window.
 #include "game/worldView.h"
 
 #include <cmath>
 
-WorldViewSize worldViewSize;
 ViewWindow viewWindow;
-
-void setWorldViewSize(int width, int height, int pixelScale)
-{
-    worldViewSize.width = width > 0 ? width : 1;
-    worldViewSize.height = height > 0 ? height : 1;
-    worldViewSize.pixelScale = pixelScale > 0 ? pixelScale : 1;
-}
 
 ViewWindow computeViewWindow(Vec4 c, const WorldViewSize& view)
 {

@@ -1,19 +1,9 @@
-// worldView.h -- the screen the world is drawn for: back-buffer size, pixel
-// scale and the window of level cells in which objects draw themselves.
+// worldView.h -- the window of level cells in which objects draw themselves,
+// around the render camera on the screen the renderer reports.
 #pragma once
 
 #include "support/vecmath.h"
-
-// The back-buffer size in pixels and the pixel scale (screen pixels per
-// voxel). The renderer keeps them current; the defaults are a 1280 x 720
-// screen, so headless runs see the same view as the default window.
-struct WorldViewSize {
-    int width = 1280;
-    int height = 720;
-    int pixelScale = 6;
-};
-extern WorldViewSize worldViewSize;
-void setWorldViewSize(int width, int height, int pixelScale);
+#include "voxel/pixelScale.h"
 
 // Inclusive window of level cells, set by the world render before objects
 // draw; unclamped.

@@ -2,7 +2,7 @@
 // template placement for the level generator.
 #include "gen/levelGenRuntime.h"
 
-#include <emmintrin.h>
+#include <immintrin.h>
 
 #include <cstring>
 #include <initializer_list>
@@ -13,6 +13,7 @@
 #include "support/dynArray.h"
 
 uint8_t layoutGrid[LAYOUT_W * LAYOUT_H];
+bool stampBatchUsesAvx2 = __builtin_cpu_supports("avx2");
 
 LevelTileGroup wallTiles, exitTile, stairLTile, solidTiles, backTiles, shaftBackTiles, spawnBackTile, machineTiles,
     hfloorTiles, backdropTiles, stairRTile, floorTiles, platformTiles;
@@ -195,6 +196,163 @@ struct PendingStamp {
 DynArray<PendingStamp> pendingStamps;
 bool collectingStamps = false;
 
+// When every stamp of a batch starts on even level coordinates (all tiles of
+// the game do: blocks are 16 voxels, origins are even), each tile voxel fills
+// exactly one aligned 2 x 2 x 2 cell of the volume. The batch is then stamped
+// at half resolution, one half layer (256 KB, which stays in the cache) at a
+// time, and each half layer is widened into its two level layers with
+// streaming stores: the volume is written once, at the speed of a clear.
+enum { HALF_W = LEVEL_W / 2, HALF_H = LEVEL_H / 2, HALF_D = LEVEL_D / 2 };
+static_assert(LEVEL_W % 32 == 0 && LEVEL_H % 2 == 0 && LEVEL_D % 2 == 0, "the volume halves evenly");
+alignas(64) uint8_t halfLayer[HALF_W * HALF_H];
+
+bool stampsOnEvenVoxels()
+{
+    for (const PendingStamp& s : pendingStamps)
+        if ((s.x + s.tile->originX) & 1 || (s.y + s.tile->originY) & 1 || s.tile->originZ & 1) return false;
+    return true;
+}
+
+// n tile voxels over the half-resolution row: transparent bytes keep what is
+// there, carves write 0, the rest is written.
+void stampHalfRow(uint8_t* dst, const uint8_t* src, int n)
+{
+    const __m128i zero = _mm_setzero_si128(), low6 = _mm_set1_epi8(0x3F);
+    int i = 0;
+    for (; i + 16 <= n; i += 16) {
+        __m128i v = _mm_loadu_si128((const __m128i*)(src + i));
+        __m128i keep = _mm_cmpeq_epi8(v, zero);
+        int kept = _mm_movemask_epi8(keep);
+        if (kept == 0xFFFF) continue;
+        __m128i value = _mm_andnot_si128(_mm_cmpeq_epi8(_mm_and_si128(v, low6), zero), v);
+        if (kept) value = _mm_or_si128(_mm_and_si128(_mm_loadu_si128((const __m128i*)(dst + i)), keep), value);
+        _mm_storeu_si128((__m128i*)(dst + i), value);
+    }
+    // Most tiles are one block, 8 voxels, wide.
+    for (; i + 8 <= n; i += 8) {
+        __m128i v = _mm_loadl_epi64((const __m128i*)(src + i));
+        __m128i keep = _mm_cmpeq_epi8(v, zero);
+        int kept = _mm_movemask_epi8(keep) & 0xFF;
+        if (kept == 0xFF) continue;
+        __m128i value = _mm_andnot_si128(_mm_cmpeq_epi8(_mm_and_si128(v, low6), zero), v);
+        if (kept) value = _mm_or_si128(_mm_and_si128(_mm_loadl_epi64((const __m128i*)(dst + i)), keep), value);
+        _mm_storel_epi64((__m128i*)(dst + i), value);
+    }
+    for (; i < n; i++)
+        if (src[i]) dst[i] = stampedValue(src[i]);
+}
+
+// Two rows of a tile one block (8 voxels) wide, 16 bytes in a row in the
+// tile, over two half-resolution rows one above the other.
+inline void stampTwoBlockRows(uint8_t* dst, const uint8_t* src)
+{
+    const __m128i zero = _mm_setzero_si128();
+    __m128i v = _mm_loadu_si128((const __m128i*)src);
+    __m128i keep = _mm_cmpeq_epi8(v, zero);
+    int kept = _mm_movemask_epi8(keep);
+    if (kept == 0xFFFF) return;
+    __m128i value = _mm_andnot_si128(_mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(0x3F)), zero), v);
+    if (kept) {
+        __m128i below = _mm_loadl_epi64((const __m128i*)dst), above = _mm_loadl_epi64((const __m128i*)(dst + HALF_W));
+        value = _mm_or_si128(_mm_and_si128(_mm_unpacklo_epi64(below, above), keep), value);
+    }
+    _mm_storel_epi64((__m128i*)dst, value);
+    _mm_storel_epi64((__m128i*)(dst + HALF_W), _mm_unpackhi_epi64(value, value));
+}
+
+// The part of a tile that falls into half layer hz.
+void stampTileHalfLayer(const LevelTile* tile, int x, int y, int hz)
+{
+    int sx = tile->sizeX, sy = tile->sizeY;
+    int hx0 = (x + tile->originX) >> 1, hy0 = (y + tile->originY) >> 1, hz0 = tile->originZ >> 1;
+    if (hz < hz0 || hz >= hz0 + tile->sizeZ) return;
+    int tx0 = hx0 < 0 ? -hx0 : 0, tx1 = HALF_W - hx0 < sx ? HALF_W - hx0 : sx;
+    if (tx0 >= tx1) return;
+    const uint8_t* layer = tileVoxels(tile) + (size_t)sx * sy * (hz - hz0);
+    int ty = 0;
+    // Most tiles are one block wide: two of their rows at a time.
+    if (sx == 8 && tx0 == 0 && tx1 == 8)
+        for (; ty + 1 < sy; ty += 2) {
+            int hy = hy0 + ty;
+            if (hy >= 0 && hy + 1 < HALF_H)
+                stampTwoBlockRows(halfLayer + (size_t)HALF_W * hy + hx0, layer + 8 * ty);
+            else
+                break;
+        }
+    for (; ty < sy; ty++) {
+        int hy = hy0 + ty;
+        if (hy >= 0 && hy < HALF_H)
+            stampHalfRow(halfLayer + (size_t)HALF_W * hy + hx0 + tx0, layer + (size_t)sx * ty + tx0, tx1 - tx0);
+    }
+}
+
+// Half layer hz into level layers 2 hz and 2 hz + 1: every byte twice along
+// x, every row twice along y. Each half row becomes two level rows that lie
+// side by side in each layer, written in order with streaming stores.
+void widenHalfRowsSse2(int hz)
+{
+    for (int hy = 0; hy < HALF_H; hy++) {
+        const __m128i* src = (const __m128i*)(halfLayer + (size_t)HALF_W * hy);
+        for (int layer = 0; layer < 2; layer++) {
+            __m128i* row = (__m128i*)(levelVolume + levelIndex(0, 2 * hy, 2 * hz + layer));
+            for (int copy = 0; copy < 2; copy++, row += LEVEL_W / 16)
+                for (int i = 0; i < HALF_W / 16; i++) {
+                    __m128i v = _mm_load_si128(src + i);
+                    _mm_stream_si128(row + 2 * i, _mm_unpacklo_epi8(v, v));
+                    _mm_stream_si128(row + 2 * i + 1, _mm_unpackhi_epi8(v, v));
+                }
+        }
+    }
+    _mm_sfence();
+}
+
+// The same with 32-byte stores, on processors that have them: the volume is
+// then written about as fast as memset clears it.
+__attribute__((target("avx2"))) void widenHalfRowsAvx2(int hz)
+{
+    for (int hy = 0; hy < HALF_H; hy++) {
+        const __m128i* src = (const __m128i*)(halfLayer + (size_t)HALF_W * hy);
+        for (int layer = 0; layer < 2; layer++) {
+            __m256i* row = (__m256i*)(levelVolume + levelIndex(0, 2 * hy, 2 * hz + layer));
+            for (int copy = 0; copy < 2; copy++, row += LEVEL_W / 32)
+                for (int i = 0; i < HALF_W / 16; i++) {
+                    __m256i w = _mm256_cvtepu8_epi16(_mm_load_si128(src + i));  // 00bb per byte b
+                    _mm256_stream_si256(row + i, _mm256_or_si256(w, _mm256_slli_epi16(w, 8)));
+                }
+        }
+    }
+    _mm_sfence();
+}
+
+void widenHalfLayer(int hz)
+{
+    if (stampBatchUsesAvx2)
+        widenHalfRowsAvx2(hz);
+    else
+        widenHalfRowsSse2(hz);
+}
+
+// The stamps of each half layer, so a layer looks only at its own.
+DynArray<int> stampsByHalfLayer[HALF_D];
+
+void writeHalfResolution()
+{
+    for (DynArray<int>& list : stampsByHalfLayer) list.clear();
+    for (int i = 0; i < pendingStamps.num; i++) {
+        const LevelTile* t = pendingStamps[i].tile;
+        int hz0 = t->originZ >> 1;
+        for (int hz = hz0 < 0 ? 0 : hz0; hz < hz0 + t->sizeZ && hz < HALF_D; hz++) stampsByHalfLayer[hz].append(i);
+    }
+    for (int hz = 0; hz < HALF_D; hz++) {
+        memset(halfLayer, 0, sizeof(halfLayer));
+        for (int i : stampsByHalfLayer[hz]) {
+            const PendingStamp& s = pendingStamps[i];
+            stampTileHalfLayer(s.tile, s.x, s.y, hz);
+        }
+        widenHalfLayer(hz);
+    }
+}
+
 }  // namespace
 
 void stampTile(const LevelTile* tile, int x, int y)
@@ -217,10 +375,14 @@ void beginStampBatch()
 void endStampBatch()
 {
     collectingStamps = false;
-    const int layerSize = LEVEL_W * LEVEL_H;
-    for (int z = 0; z < LEVEL_D; z++) {
-        memset(levelVolume + layerSize * z, 0, layerSize);
-        for (const PendingStamp& s : pendingStamps) stampTileLayer(s.tile, s.x, s.y, z);
+    if (stampsOnEvenVoxels()) {
+        writeHalfResolution();
+    } else {
+        const int layerSize = LEVEL_W * LEVEL_H;
+        for (int z = 0; z < LEVEL_D; z++) {
+            memset(levelVolume + layerSize * z, 0, layerSize);
+            for (const PendingStamp& s : pendingStamps) stampTileLayer(s.tile, s.x, s.y, z);
+        }
     }
     pendingStamps.clear();
 }

@@ -105,9 +105,14 @@ void stampTile(const LevelTile* tile, int x, int y);
 // Between these two calls stamps are only collected; the end clears the whole
 // level volume and writes them, one layer of the volume at a time, which
 // gives the same voxels as stamping at once but keeps each layer in the
-// cache while it is written. A generation run is one batch.
+// cache while it is written. When every stamp lies on even voxels each tile
+// voxel fills one aligned 2 x 2 x 2 cell, and the layers are stamped at half
+// resolution and widened. A generation run is one batch.
 void beginStampBatch();
 void endStampBatch();
+// Whether a batch writes the volume with 32-byte stores: where the processor
+// has them, unless a test turns them off to check the 16-byte way.
+extern bool stampBatchUsesAvx2;
 // One random tile of the group at each point, in point order.
 void stampGroup(const LevelTileGroup& group, const ILevelGenCoords& coords);
 // One 50 % draw for the whole list: walls (destructible) or background.

@@ -103,5 +103,7 @@ void installFrameDrawing()
 {
     set_frame_drawer(drawFrame);
     set_loading_drawer(drawLoadingFrame);
-    set_resize_hook(sceneResizeHook);
+    // The scene's pixel scale and level cache first, then the mode.
+    add_reset_listener(sceneResizeHook);
+    add_reset_listener(resizeCurrentGameMode);
 }

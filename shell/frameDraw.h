@@ -6,7 +6,8 @@
 
 // The frame drawer the device runs inside render_frame.
 void drawFrame(float t);
-// Installs drawFrame, the loading screen and the resize hook with the device.
+// Installs drawFrame, the loading screen and the reset listeners (scene, then
+// the current mode) with the device.
 void installFrameDrawing();
 
 // The crosshair at the pointer (x, y), y counted from the bottom, for a

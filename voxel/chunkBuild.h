@@ -14,15 +14,14 @@ struct VoxelVolume {
     const uint32_t* palette = nullptr;
 };
 
-enum {
-    CHUNK_SIZE = 16,
-    // Every voxel of a 16 x 16 x 20 chunk could be visible at worst.
-    MAX_CHUNK_DEPTH = 32,
-    MAX_CHUNK_CUBES = CHUNK_SIZE * CHUNK_SIZE * MAX_CHUNK_DEPTH,
-};
+enum { CHUNK_SIZE = 16 };
+
+// The most cubes one chunk of the volume can give: every voxel of its
+// 16 x 16 columns visible.
+inline int chunkCubeCapacity(const VoxelVolume& vol) { return CHUNK_SIZE * CHUNK_SIZE * (vol.nz > 0 ? vol.nz : 0); }
 
 // Writes the visible cubes of chunk (cx, cy) into out (room for
-// MAX_CHUNK_CUBES) and returns their number. Works on 2 x 2 x 2 blocks: a
+// chunkCubeCapacity) and returns their number. Works on 2 x 2 x 2 blocks: a
 // block of one colour is one double-size cube, or nothing when it is hidden
 // behind solid voxels on all sides; other blocks give a cube for each solid
 // voxel on the volume's outer layer or next to an empty voxel.

@@ -10,8 +10,10 @@ class CubeBackend {
 public:
     // The immediate buffer (IMMEDIATE_CUBES records). Null on a failed lock.
     virtual CubeInstance* lockImmediate() = 0;
-    // Unlocks it and draws count instances (count may be 0: just unlock).
-    virtual void drawImmediate(int count) = 0;
+    virtual void unlockImmediate() = 0;
+    // Draws `count` of its instances from instance `first` on, each with the
+    // given faces (cubeFaceRange).
+    virtual void drawImmediate(int first, int count, int faces) = 0;
 
     // Cache entry buffers of CACHE_ENTRY_CUBES records; null when none can be made.
     virtual void* createEntryBuffer() = 0;
@@ -20,6 +22,15 @@ public:
     virtual void unlockEntry(void* buffer) = 0;
     // Draws count cached instances, one face each when fast is set.
     virtual void drawEntry(void* buffer, int count, bool fast) = 0;
+
+    // Buffers of face vertices for `faces` faces (4 vertices each); null when
+    // none can be made.
+    virtual void* createFaceBuffer(int faces) = 0;
+    virtual void releaseFaceBuffer(void* buffer) = 0;
+    virtual CubeFaceVertex* lockFaces(void* buffer) = 0;
+    virtual void unlockFaces(void* buffer) = 0;
+    // Draws the first `faces` faces of the buffer.
+    virtual void drawFaces(void* buffer, int faces) = 0;
 
 protected:
     ~CubeBackend() = default;

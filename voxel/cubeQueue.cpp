@@ -16,6 +16,8 @@ void CubeQueue::flush(bool force)
     if (!vbPtr) return;
     if (!count && !force) return;
     vbPtr = nullptr;
-    backend->drawImmediate(count);
+    backend->unlockImmediate();
+    for (const Run& r : runs) backend->drawImmediate(r.first, r.count, r.faces);
+    runs.clear();
     count = 0;
 }

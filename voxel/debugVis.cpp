@@ -24,24 +24,25 @@ struct DebugState {
     IDirect3DVertexDeclaration9* decl = nullptr;
     ShaderSlot* shader = nullptr;
     VBSlot* buffer = nullptr;
-    DebugVertex* vbPtr = nullptr;
     D3DPRIMITIVETYPE kind = D3DPT_TRIANGLELIST;
     int count = 0;  // primitives
 };
 DebugState ds;
+// Write position in the locked batch; null while unlocked.
+DebugVertex* vbPtr = nullptr;
 
 void lockBatch()
 {
-    ds.vbPtr = (DebugVertex*)lock_vb(ds.buffer, 0, 0);
+    vbPtr = (DebugVertex*)lock_vb(ds.buffer, 0, 0);
     // clang-format off
-    ASSERT(ds.vbPtr);
+    ASSERT(vbPtr);
     // clang-format on
 }
 
 void drawBatch()
 {
     unlock_vb(ds.buffer);
-    ds.vbPtr = nullptr;
+    vbPtr = nullptr;
     if (ds.count) draw_prim(ds.kind, 0, ds.count);
     ds.count = 0;
 }
@@ -70,12 +71,13 @@ void closeDebugVis()
     release_vb(ds.buffer);
     release_shader(ds.shader);
     ds = DebugState();
+    vbPtr = nullptr;
 }
 
 void beginDebug()
 {
     // clang-format off
-    ASSERT(!ds.vbPtr);
+    ASSERT(!vbPtr);
     // clang-format on
     set_vdecl(ds.decl);
     set_vb(0, ds.buffer, 0, sizeof(DebugVertex));
@@ -89,7 +91,7 @@ void beginDebug()
 void endDebug()
 {
     // clang-format off
-    ASSERT(ds.vbPtr);
+    ASSERT(vbPtr);
     // clang-format on
     drawBatch();
     set_cull(true);
@@ -98,10 +100,10 @@ void endDebug()
 void debugLine(Vec4 a, Vec4 b, uint32_t ca, uint32_t cb)
 {
     // clang-format off
-    ASSERT(ds.vbPtr);
+    ASSERT(vbPtr);
     // clang-format on
     if (ds.kind != D3DPT_LINELIST || 2 * ds.count >= DEBUG_VERTICES - 1) flushAs(D3DPT_LINELIST);
-    DebugVertex* p = ds.vbPtr + 2 * ds.count;
+    DebugVertex* p = vbPtr + 2 * ds.count;
     p[0] = vertex(a, ca);
     p[1] = vertex(b, cb);
     ds.count++;
@@ -110,10 +112,10 @@ void debugLine(Vec4 a, Vec4 b, uint32_t ca, uint32_t cb)
 void debugTriangle(Vec4 a, Vec4 b, Vec4 c, uint32_t ca, uint32_t cb, uint32_t cc)
 {
     // clang-format off
-    ASSERT(ds.vbPtr);
+    ASSERT(vbPtr);
     // clang-format on
     if (ds.kind != D3DPT_TRIANGLELIST || 3 * ds.count + 3 > DEBUG_VERTICES) flushAs(D3DPT_TRIANGLELIST);
-    DebugVertex* p = ds.vbPtr + 3 * ds.count;
+    DebugVertex* p = vbPtr + 3 * ds.count;
     p[0] = vertex(a, ca);
     p[1] = vertex(b, cb);
     p[2] = vertex(c, cc);

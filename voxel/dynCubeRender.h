@@ -43,9 +43,24 @@ VoxelCache* createCubeCache(const VoxelVolume& vol);
 // with fast voxels).
 void drawCubeCache(VoxelCache* cache, int x0, int y0, int x1, int y1);
 
+// How cubes are drawn: culled for the view (the game's way), or plain, for
+// comparing pictures and speed; both draw the same picture. Culled, cached
+// cubes go as voxelCache.h tells, and the cubes of voxel grids (sprites) draw
+// only their faces that border empty voxels and face the eye. Plain, every
+// cache entry is drawn whole with five faces per cube, and grid cubes with
+// all six, like single cubes always are. A view that does not look along +z
+// in perspective from in front of the volume always gets the plain drawing;
+// so do cached cubes under an object transform, and grids under one that
+// turns faces inside out.
+enum class CubeDrawing { Culled, Plain };
+extern CubeDrawing cubeDrawing;
+
 // Counters since the last beginCubes, for the benchmarks and the overlay.
 struct CubeStats {
     int drawCalls = 0;
     int instances = 0;
+    int faces = 0;           // cube faces drawn without instancing (the culled cache)
+    int triangles = 0;       // submitted, before clipping and back-face culling
+    int levelTriangles = 0;  // the part of them that drew cached cubes
 };
 extern CubeStats cubeStats;

@@ -90,8 +90,9 @@ void computeFontScale()
 
 void beginText()
 {
+    const FontVertex* vbPtr = batch.vbPtr;
     // clang-format off
-    ASSERT(!batch.vbPtr);
+    ASSERT(!vbPtr);
     // clang-format on
     set_vdecl(fs.decl);
     set_vb(0, fs.buffer, 0, sizeof(FontVertex));

@@ -1,8 +1,8 @@
 // levelCache.cpp -- the level's chunk cache and its refresh listener.
 #include "voxel/levelCache.h"
 
-#include "game/levelPalette.h"
 #include "gen/levelMap.h"
+#include "gen/levelPalette.h"
 #include "voxel/dynCubeRender.h"
 
 namespace {

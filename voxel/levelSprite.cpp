@@ -1,8 +1,8 @@
 // levelSprite.cpp -- voxel sprites cut out of the level volume.
 #include <cstring>
 
-#include "game/levelPalette.h"
 #include "gen/levelMap.h"
+#include "gen/levelPalette.h"
 #include "support/utils.h"
 #include "voxel/loadSprite.h"
 

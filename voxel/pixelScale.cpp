@@ -1,6 +1,15 @@
 // pixelScale.cpp -- pixel scale, projection and the snapped eye.
 #include "voxel/pixelScale.h"
 
+WorldViewSize worldViewSize;
+
+void setWorldViewSize(int width, int height, int pixelScale)
+{
+    worldViewSize.width = width > 0 ? width : 1;
+    worldViewSize.height = height > 0 ? height : 1;
+    worldViewSize.pixelScale = pixelScale > 0 ? pixelScale : 1;
+}
+
 int pixelScaleFor(int height)
 {
     int s = 1;

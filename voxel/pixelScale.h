@@ -23,3 +23,16 @@ PixelView computePixelView(int width, int height);
 Vec4 snappedEye(const PixelView& view, Vec4 centre);
 // The view matrix looking along +z with y up from the eye.
 Mat4 viewMatrixFor(Vec4 eye);
+
+// The screen the world is drawn for, as the game's objects see it: the
+// back-buffer size and the pixel scale. The scene composition keeps it
+// current; the defaults are a 1280 x 720 screen, so runs without a device
+// see the same view as the default window.
+struct WorldViewSize {
+    int width = 1280;
+    int height = 720;
+    int pixelScale = 6;
+};
+extern WorldViewSize worldViewSize;
+// Sizes below 1 are taken as 1.
+void setWorldViewSize(int width, int height, int pixelScale);

@@ -2,7 +2,6 @@
 #include "voxel/scene.h"
 
 #include "d3d/d3d.h"
-#include "game/worldView.h"
 #include "gen/levelMap.h"
 #include "shell/log.h"
 #include "voxel/dynCubeRender.h"
@@ -16,12 +15,29 @@ Vec4 cameraEye(0, 0, -120, 1);
 namespace {
 
 struct SceneState {
+    // The scene image and the post-effect shader are what an effect pass
+    // samples and draws with; the no-effect pass copies the scene target
+    // directly and needs neither, but start-up makes and loads them all the
+    // same, so a new effect only has to draw.
     TexSlot* sceneImage = nullptr;
     ShaderSlot* background = nullptr;
     TexSlot* backgroundTexture = nullptr;
     ShaderSlot* postEffect = nullptr;
 };
 SceneState ss;
+
+// The background does not move on the screen: the world's is drawn once into
+// an image and copied under every frame, until the screen, the colours or
+// the shader change (a reset also loses the image).
+struct BackgroundImage {
+    TexSlot* image = nullptr;
+    bool valid = false;
+    uint32_t colourA = 0, colourB = 0;
+    int width = 0, height = 0, scale = 0;
+    const void* shader = nullptr;  // the vertex shader it was drawn with; a reload makes another
+    bool copied = false;           // this frame's world background came from it
+};
+BackgroundImage bg;
 
 Vec4 colourToFloats(uint32_t c)
 {
@@ -59,12 +75,17 @@ void initBackground()
     showLoadingText("Compiling background shaders", -1.0f);
     ss.background = create_shader("background.sh", nullptr);
     ss.backgroundTexture = load_dds_texture("background.dds");
+    // Without the image the background is drawn every frame.
+    bg.image = create_screen_render_texture(1);
+    bg.valid = false;
 }
 
 void closeBackground()
 {
+    release_texture(bg.image);
     release_texture(ss.backgroundTexture);
     release_shader(ss.background);
+    bg = BackgroundImage();
     ss.backgroundTexture = nullptr;
     ss.background = nullptr;
 }
@@ -85,6 +106,26 @@ void drawBackground(uint32_t colourA, uint32_t colourB)
     draw_fullscreen_quad();
 }
 
+void beginSceneBackground(uint32_t colourA, uint32_t colourB)
+{
+    bg.copied = false;
+    if (!ss.background || !bg.image || !bg.image->texture) return;
+    const void* shader = ss.background->vs;
+    if (!bg.valid || bg.colourA != colourA || bg.colourB != colourB || bg.width != width || bg.height != height ||
+        bg.scale != pixelScale || bg.shader != shader) {
+        set_texture_target(bg.image);
+        drawBackground(colourA, colourB);
+        set_scene_target();
+        bg = BackgroundImage{bg.image, true, colourA, colourB, width, height, pixelScale, shader, false};
+    }
+    bg.copied = copy_texture_to_scene(bg.image);
+}
+
+void endSceneBackground(uint32_t colourA, uint32_t colourB)
+{
+    if (!bg.copied) drawBackground(colourA, colourB);
+}
+
 void initPostEffects()
 {
     showLoadingText("Compiling post-effect shaders", -1.0f);
@@ -97,18 +138,7 @@ void closePostEffects()
     ss.postEffect = nullptr;
 }
 
-void drawPostEffect()
-{
-    set_wireframe(false);
-    set_backbuffer_target();
-    set_shader(ss.postEffect);
-    set_texture(0, ss.sceneImage);
-    set_texture_address(0, 1, 1, 1);
-    float W = (float)width, H = (float)height;
-    float c16[4] = {0.5f, -0.5f, 0.5f + 0.5f / W, 0.5f + 0.5f / H};
-    set_vs_consts(16, c16, 1);
-    draw_fullscreen_quad();
-}
+void drawPostEffect() { copy_scene_to_backbuffer(); }
 
 void drawScenePasses(Vec4 centre, void (*draw3d)(float t), float t)
 {
@@ -127,13 +157,12 @@ void drawScenePasses(Vec4 centre, void (*draw3d)(float t), float t)
     set_z_test(true);
     set_z_write(true);
     if (draw3d) draw3d(t);
-    resolve_scene(ss.sceneImage);
     drawPostEffect();
-    set_backbuffer_target();
 }
 
 void sceneResizeHook()
 {
+    bg.valid = false;
     if (fontReady()) computeFontScale();
     computePixelScale();
     refreshAllCells();

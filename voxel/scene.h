@@ -28,8 +28,17 @@ void initBackground();
 void closeBackground();
 // Full-screen background tinted by two 0xRRGGBB colours.
 void drawBackground(uint32_t colourA, uint32_t colourB);
+// A background in two halves around the cubes of a world: before
+// them it is copied from an image of it, drawn once; where no copy can go
+// into the scene (a multisampled one) it is drawn after them instead, at the
+// far end of the depth range, so it only fills the pixels they left.
+void beginSceneBackground(uint32_t colourA, uint32_t colourB);
+void endSceneBackground(uint32_t colourA, uint32_t colourB);
 void initPostEffects();
 void closePostEffects();
+// The scene to the back buffer. The game's only effect is none: the scene
+// target is copied over directly, the same pixels a full-screen pass through
+// "postfx_none.sh" gives at a fraction of its cost on a software rasteriser.
 void drawPostEffect();
 
 // The 3D part of a frame around the given camera centre: transforms and

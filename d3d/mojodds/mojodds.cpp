@@ -18,6 +18,33 @@ size_t dds_block_level_size(int width, int height, int blockBytes)
     return bw * bh * (size_t)blockBytes;
 }
 
+int dds_level_count(const DdsInfo& info)
+{
+    int chain = 1;
+    for (int size = info.width > info.height ? info.width : info.height; size > 1; size >>= 1) chain++;
+    return info.mipLevels < chain ? info.mipLevels : chain;
+}
+
+size_t dds_level_size(const DdsInfo& info, int level)
+{
+    if (info.level0Size == 0) return 0;
+    if (!info.blockBytes) return (size_t)(info.width >> level) * 4 * (size_t)(info.height >> level);
+    if (level == 0) return info.level0Size;
+    int w = info.width >> level, h = info.height >> level;
+    return dds_block_level_size(w > 1 ? w : 1, h > 1 ? h : 1, info.blockBytes);
+}
+
+size_t dds_data_size(const DdsInfo& info)
+{
+    size_t total = 0;
+    for (int level = 0; level < dds_level_count(info); level++) {
+        size_t size = dds_level_size(info, level);
+        if (!size) break;
+        total += size;
+    }
+    return total;
+}
+
 bool dds_read_header(const uint8_t* data, size_t length, DdsInfo* info)
 {
     if (!data || length < 4 + HEADER_SIZE || memcmp(data, "DDS ", 4) != 0) return false;

@@ -20,3 +20,13 @@ struct DdsInfo {
 bool dds_read_header(const uint8_t* data, size_t length, DdsInfo* info);
 // Bytes of a block-compressed level of the given size.
 size_t dds_block_level_size(int width, int height, int blockBytes);
+// The levels the file provides data for: the header's count, but no more than
+// a full chain down to 1 x 1 has.
+int dds_level_count(const DdsInfo& info);
+// Bytes of the file that level `level` takes, as the loader walks the levels;
+// 0 ends the walk. Uncompressed levels are width x 4 bytes per row, halving
+// width and height from level to level; block-compressed ones hold whole
+// blocks, level 0 as large as the header says.
+size_t dds_level_size(const DdsInfo& info, int level);
+// All the pixel bytes the file must hold after dataOffset.
+size_t dds_data_size(const DdsInfo& info);

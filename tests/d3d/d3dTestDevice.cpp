@@ -61,7 +61,7 @@ void D3DTest::TearDown()
     d3d9ClearFaults();
     set_frame_drawer(nullptr);
     set_loading_drawer(nullptr);
-    set_resize_hook(nullptr);
+    clear_reset_listeners();
 }
 
 void D3DTest::putFile(const char* name, const std::string& bytes)

@@ -2,7 +2,6 @@
 // frame bracketing and the front-buffer capture.
 #include <SDL.h>
 
-#include "game/gameMode.h"
 #include "tests/d3d/d3dTestDevice.h"
 
 namespace {
@@ -86,22 +85,12 @@ void countingHook()
     hookCalls++;
     callOrder += "hook ";
 }
-
-class ResizeWatcher final : public GameMode {
-public:
-    void enter(GameMode*) override {}
-    void leave(GameMode*) override {}
-    void update(float) override {}
-    void render(float) override {}
-    void renderOverlay(float) override {}
-    void onResize() override { callOrder += "mode "; }
-    const char* name() const override { return "ResizeWatcher"; }
-};
+void secondHook() { callOrder += "second "; }
 
 TEST_F(DeviceTest, UnchangedResizeDoesNothing)
 {
     hookCalls = 0;
-    set_resize_hook(countingHook);
+    add_reset_listener(countingHook);
     LogCapture log;
     EXPECT_TRUE(resize_d3d(0, 0, false, false));
     EXPECT_TRUE(resize_d3d(320, 240, false, false));
@@ -109,23 +98,34 @@ TEST_F(DeviceTest, UnchangedResizeDoesNothing)
     EXPECT_EQ(hookCalls, 0);
 }
 
-TEST_F(DeviceTest, ResizeResetsAtTheNewSizeAndTellsTheGame)
+TEST_F(DeviceTest, ResizeResetsAtTheNewSizeAndTellsTheListenersInOrder)
 {
-    ResizeWatcher watcher;
-    GameMode* before = currentGameMode;
-    currentGameMode = &watcher;
     callOrder.clear();
-    set_resize_hook(countingHook);
+    add_reset_listener(countingHook);
+    add_reset_listener(secondHook);
+    add_reset_listener(countingHook);  // already there: still called once
     LogCapture log;
     EXPECT_TRUE(resize_d3d(640, 360, false, false));
     std::string text = log.stop();
-    currentGameMode = before;
     EXPECT_TRUE(contains(text, "=== resizing d3d to 640x360 windowed")) << text;
     EXPECT_TRUE(contains(text, "resized d3d to 640x360 windowed"));
-    EXPECT_EQ(callOrder, "hook mode ");
+    EXPECT_EQ(callOrder, "hook second ");
     EXPECT_EQ(width, 640);
     EXPECT_EQ(height, 360);
     EXPECT_EQ(readBackBuffer().size(), 640u * 360u);
+}
+
+TEST_F(DeviceTest, ARemovedResetListenerIsNotCalledAndTheOthersKeepTheirOrder)
+{
+    callOrder.clear();
+    add_reset_listener(countingHook);
+    add_reset_listener(secondHook);
+    remove_reset_listener(countingHook);
+    remove_reset_listener(countingHook);  // not there any more: nothing happens
+    EXPECT_TRUE(resize_d3d(400, 300, false, false));
+    add_reset_listener(countingHook);
+    EXPECT_TRUE(resize_d3d(320, 240, false, false));
+    EXPECT_EQ(callOrder, "second second hook ");
 }
 
 TEST_F(DeviceTest, FullscreenTakesTheDisplayModeSize)

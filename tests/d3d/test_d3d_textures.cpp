@@ -1,4 +1,9 @@
 // The texture pool, render textures across resets, DDS and TGA files.
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+
 #include "d3d/mojodds/mojodds.h"
 #include "tests/d3d/d3dTestDevice.h"
 
@@ -333,7 +338,7 @@ TEST_F(TextureTest, BrokenDdsFilesAreFatal)
     Dds cut = rgbDds(false);
     cut.payload = std::string(100, 'x');  // 256 bytes expected
     putFile("cut.dds", cut.bytes());
-    EXPECT_EXIT(load_dds_texture("cut.dds"), testing::ExitedWithCode(100), "Texture '.*cut.dds' is cut short");
+    EXPECT_EXIT(load_dds_texture("cut.dds"), testing::ExitedWithCode(100), "Texture '.*cut.dds' is not a DDS");
     putFile("ok.dds", rgbDds(false).bytes() + std::string(256, 'x'));
     d3d9FailNext(D3DFault::CreateTexture, 1);
     EXPECT_EXIT(load_dds_texture("ok.dds"), testing::ExitedWithCode(100), "Error creating texture from '.*ok.dds'");
@@ -341,6 +346,75 @@ TEST_F(TextureTest, BrokenDdsFilesAreFatal)
     d3d9FailNext(D3DFault::LockTexture, 1);
     EXPECT_EXIT(load_dds_texture("ok.dds"), testing::ExitedWithCode(100),
                 "error loading texture '.*ok.dds' \\(code 0x8876017C\\)");
+}
+
+// Caps the address space at what is mapped now plus `extra` bytes, so a
+// larger allocation fails. Not under AddressSanitizer, whose shadow memory
+// takes far more address space than the program.
+void capAddressSpace(size_t extra)
+{
+#ifndef __SANITIZE_ADDRESS__
+    long pages = 0;
+    FILE* f = fopen("/proc/self/statm", "r");
+    if (f && fscanf(f, "%ld", &pages) == 1) {
+        rlim_t limit = (rlim_t)pages * (rlim_t)sysconf(_SC_PAGESIZE) + extra;
+        rlimit r{limit, limit};
+        setrlimit(RLIMIT_AS, &r);
+    }
+    if (f) fclose(f);
+#else
+    (void)extra;
+#endif
+}
+
+// A header promising 1 GiB of pixels in a file of a few bytes is refused
+// before any room is made for them.
+TEST_F(TextureTest, AHugeDdsHeaderOverAShortFileIsRefusedWithoutMakingTheTexture)
+{
+    Dds huge = rgbDds(true);
+    huge.width = huge.height = 16384;
+    huge.payload = std::string(10, 'x');
+    putFile("huge.dds", huge.bytes());
+    EXPECT_EXIT(
+        {
+            capAddressSpace((size_t)256 << 20);
+            load_dds_texture("huge.dds");
+        },
+        testing::ExitedWithCode(100), "Texture '.*huge.dds' is not a DDS");
+    Dds hugeBlocks;
+    hugeBlocks.width = hugeBlocks.height = 16384;
+    hugeBlocks.caps |= 0x400000;
+    hugeBlocks.mips = 15;
+    hugeBlocks.payload = std::string(10, 'x');
+    putFile("hugeblocks.dds", hugeBlocks.bytes());
+    EXPECT_EXIT(
+        {
+            capAddressSpace((size_t)256 << 20);
+            load_dds_texture("hugeblocks.dds");
+        },
+        testing::ExitedWithCode(100), "Texture '.*hugeblocks.dds' is not a DDS");
+}
+
+// The data of every level must be there, not only that of level 0.
+TEST(DdsHeader, DataSizeCoversEveryLevel)
+{
+    Dds d;
+    d.width = d.height = 8;
+    d.caps |= 0x400000;
+    d.mips = 4;
+    DdsInfo i;
+    ASSERT_TRUE(accepted(d, &i));
+    EXPECT_EQ(dds_data_size(i), 32u + 8u + 8u + 8u);
+    d.mips = 9;  // more than an 8 x 8 chain has
+    ASSERT_TRUE(accepted(d, &i));
+    EXPECT_EQ(dds_level_count(i), 4);
+    Dds rgb = rgbDds(true);
+    rgb.width = 8;
+    rgb.height = 2;
+    rgb.caps |= 0x400000;
+    rgb.mips = 4;  // 8x2, 4x1, then 2x0 ends the walk
+    ASSERT_TRUE(accepted(rgb, &i));
+    EXPECT_EQ(dds_data_size(i), 64u + 16u);
 }
 
 // --- TGA -----------------------------------------------------------------------

@@ -234,6 +234,48 @@ TEST_F(Stamp, ABatchGivesTheSameVoxelsAsStampingAtOnce)
     EXPECT_NE(levelVoxel(101, 41, 19), 0);
 }
 
+// The same with every stamp on even voxels, as the game's tiles are: the
+// batch then takes its half-resolution path, which must agree to the voxel,
+// at all six sides of the volume too.
+TEST_F(Stamp, AnEvenlyPlacedBatchGivesTheSameVoxelsAsStampingAtOnce)
+{
+    std::vector<uint8_t> wide(21 * 3 * 4), carver(9 * 2 * 3), deep(2 * 2 * 3), block(8 * 5 * 2);
+    for (size_t i = 0; i < wide.size(); i++) wide[i] = (uint8_t)(1 + i % 7);
+    for (size_t i = 0; i < carver.size(); i++) carver[i] = i % 3 == 0 ? 0 : i % 3 == 1 ? 0xC0 : 0x99;
+    for (size_t i = 0; i < deep.size(); i++) deep[i] = (uint8_t)(0x81 + i);
+    // One block wide, the common case, stamped two rows at a time: an odd
+    // number of rows, some transparent, some carving.
+    for (size_t i = 0; i < block.size(); i++) block[i] = i % 5 == 0 ? 0 : i % 7 == 0 ? 0x80 : (uint8_t)(0x20 + i);
+    TestTile a(21, 3, 4, -2, 0, 0, wide), b(9, 2, 3, 4, -2, 6, carver), c(2, 2, 3, 0, 0, 16, deep),
+        d(8, 5, 2, 0, 0, 2, block);
+    auto stampAll = [&] {
+        stampTile(a.tile(), 100, 40);
+        stampTile(b.tile(), 104, 40);  // overlaps a: carves, keeps and writes
+        stampTile(a.tile(), 0, 0);     // starts two voxels left of the volume
+        stampTile(a.tile(), LEVEL_W - 20, LEVEL_H - 4);
+        stampTile(b.tile(), -10, LEVEL_H - 2);
+        stampTile(c.tile(), 300, 8);           // layers 16..21, cut at 19
+        stampTile(d.tile(), 104, 40);          // over a and b
+        stampTile(d.tile(), 16, -4);           // its lowest two rows below the volume
+        stampTile(d.tile(), 48, LEVEL_H - 6);  // its top two rows above it
+    };
+    stampAll();
+    uint64_t atOnce = volumeHash();
+    // Both ways of writing the volume, where the processor has both.
+    bool avx2 = stampBatchUsesAvx2;
+    for (bool wide : {false, avx2}) {
+        stampBatchUsesAvx2 = wide;
+        memset(levelVolume, 0xEE, sizeof(levelVolume));  // the batch writes every voxel
+        beginStampBatch();
+        stampAll();
+        endStampBatch();
+        EXPECT_EQ(volumeHash(), atOnce) << (wide ? "32-byte stores" : "16-byte stores");
+    }
+    stampBatchUsesAvx2 = avx2;
+    EXPECT_EQ(levelVoxel(300, 8, 19), 0x81 + 4);                                     // second tile layer, first voxel
+    EXPECT_EQ(levelVoxel(LEVEL_W - 1, LEVEL_H - 1, 7), 1 + (10 + 21 + 63 * 3) % 7);  // tile voxel (10, 1, 3)
+}
+
 TEST(StampGroup, DrawsOncePerPointOnlyWhenTheGroupHasAChoice)
 {
     TestTile a(1, 1, 1, 0, 0, 0, {1}), b(1, 1, 1, 0, 0, 0, {2});

@@ -64,7 +64,8 @@ void RenderTest::TearDownTestSuite()
     close_d3d();
     set_frame_drawer(nullptr);
     set_loading_drawer(nullptr);
-    set_resize_hook(nullptr);
+    remove_reset_listener(sceneResizeHook);
+    remove_reset_listener(resizeCurrentGameMode);
     SDL_DestroyWindow(window);
     window = nullptr;
     SDL_Quit();

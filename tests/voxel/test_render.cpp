@@ -13,9 +13,11 @@
 #include "game/playMode.h"
 #include "game/progress.h"
 #include "game/world.h"
+#include "platform/d3d9/d3d9Faults.h"
 #include "shell/frameDraw.h"
 #include "shell/screenshot.h"
 #include "tests/voxel/renderFixture.h"
+#include "voxel/debugVis.h"
 #include "voxel/dynCubeRender.h"
 #include "voxel/font.h"
 #include "voxel/scene.h"
@@ -55,6 +57,99 @@ TEST_F(RenderTest, AFrontPlaneVoxelCoversPixelScaleSquaredPixels)
     uint32_t c = pixel(img, 481, 268);
     EXPECT_GT((c >> 16) & 0xFF, 0x80u) << std::hex << c;  // red, lit
     EXPECT_LT(c & 0xFF, 0x40u) << std::hex << c;
+}
+
+// Broken contracts of the drawing modules stop the program with the
+// expression named in their fatal message.
+TEST_F(RenderTest, BrokenContractsStopWithTheirAssertionTexts)
+{
+    auto fails = [](const char* expression) {
+        return testing::ContainsRegex(std::string("failed ASSERT\\(") + expression + "\\)");
+    };
+    // Cubes: a batch begun while cubes are pending, a failed lock, null grids.
+    EXPECT_EXIT(
+        {
+            beginCubes();
+            pushCube(0, 0, 0, 0xFFFFFFFF);
+            beginCubes();
+        },
+        testing::ExitedWithCode(100), fails("!vbPtr"));
+    EXPECT_EXIT(
+        {
+            beginCubes();
+            d3d9FailNext(D3DFault::LockBuffer, 1);
+            pushCube(0, 0, 0, 0xFFFFFFFF);
+        },
+        testing::ExitedWithCode(100), fails("vbPtr"));
+    uint32_t palette[256] = {};
+    uint8_t voxel = 1;
+    EXPECT_EXIT(drawVoxelGrid(nullptr, 1, 1, 1, 1, 1, 1, palette, 0, 0, 0, 0), testing::ExitedWithCode(100),
+                fails("data"));
+    EXPECT_EXIT(drawVoxelGrid(&voxel, 1, 1, 1, 1, 1, 1, nullptr, 0, 0, 0, 0), testing::ExitedWithCode(100),
+                fails("palette"));
+    // Text and debug batches begun twice or ended unopened.
+    EXPECT_EXIT(
+        {
+            beginText();
+            beginText();
+        },
+        testing::ExitedWithCode(100), fails("!vbPtr"));
+    EXPECT_EXIT(endText(), testing::ExitedWithCode(100), fails("vbPtr"));
+    EXPECT_EXIT(
+        {
+            beginDebug();
+            beginDebug();
+        },
+        testing::ExitedWithCode(100), fails("!vbPtr"));
+    EXPECT_EXIT(endDebug(), testing::ExitedWithCode(100), fails("vbPtr"));
+    // The shader include handler's out pointers.
+    MyShaderInclude include(nullptr);
+    LPCVOID data = nullptr;
+    UINT size = 0;
+    EXPECT_EXIT(include.Open(D3D_INCLUDE_LOCAL, "cube.sh", nullptr, nullptr, &size), testing::ExitedWithCode(100),
+                fails("data"));
+    EXPECT_EXIT(include.Open(D3D_INCLUDE_LOCAL, "cube.sh", nullptr, &data, nullptr), testing::ExitedWithCode(100),
+                fails("size"));
+    ASSERT_EQ(include.Open(D3D_INCLUDE_LOCAL, "cube.sh", nullptr, &data, &size), S_OK);
+    EXPECT_GT(size, 0u);
+    include.Close(data);
+}
+
+// The world's background is copied from an image of it drawn once: the
+// copy must be the very picture the background pass draws, for the colours
+// and the screen of the moment.
+TEST_F(RenderTest, TheCopiedBackgroundIsTheDrawnOne)
+{
+    uint32_t a = 0x725020, b = 0x99723F;
+    ScriptedMode drawn, fromImage;
+    drawn.draw3d = [&](float) { drawBackground(a, b); };
+    fromImage.draw3d = [&](float) {
+        beginSceneBackground(a, b);
+        endSceneBackground(a, b);
+    };
+    auto compare = [&](const char* what) {
+        currentGameMode = &drawn;
+        std::vector<uint32_t> expected = renderFrame();
+        currentGameMode = &fromImage;
+        std::vector<uint32_t> got = renderFrame();
+        ASSERT_FALSE(got.empty());
+        EXPECT_TRUE(expected == got) << what;
+    };
+    compare("first frame");
+    a = 0x99723F, b = 0x4C3010;  // other colours: drawn anew
+    compare("new colours");
+    ASSERT_TRUE(resize_d3d(960, 540, false, true));  // a reset at the same size loses the image
+    compare("after a reset");
+    ASSERT_TRUE(resize_d3d(800, 480, false, false));
+    width = 800, height = 480;
+    compare("after a resize");
+    // An image that could not be made again after a reset: the background
+    // is drawn instead. The scene image goes too, but nothing uses it.
+    d3d9FailNext(D3DFault::CreateTexture, 2);
+    ASSERT_TRUE(resize_d3d(960, 540, false, false));
+    d3d9ClearFaults();
+    width = 960, height = 540;
+    compare("without the image");
 }
 
 TEST_F(RenderTest, CrosshairStrokesLandOnTheirPixels)

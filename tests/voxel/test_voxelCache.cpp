@@ -1,36 +1,20 @@
 // Level chunks: block merging, culling, entries, staleness and scrolling.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
 #include "tests/voxel/fakeBackends.h"
+#include "tests/voxel/testVolume.h"
+#include "voxel/pixelScale.h"
 #include "voxel/voxelCache.h"
 
 namespace {
 
-// A small level-like volume: 64 x 32 x 8, x fastest.
-struct TestVolume {
-    int nx, ny, nz;
-    std::vector<uint8_t> v;
-    uint32_t palette[256];
-    TestVolume(int nx_, int ny_, int nz_) : nx(nx_), ny(ny_), nz(nz_), v((size_t)nx_ * ny_ * nz_, 0)
-    {
-        for (int i = 0; i < 256; i++) palette[i] = 0xFF000000u | (uint32_t)i;
-    }
-    uint8_t& at(int x, int y, int z) { return v[(size_t)x + (size_t)nx * (y + (size_t)ny * z)]; }
-    void fill(int x0, int y0, int z0, int x1, int y1, int z1, uint8_t c)
-    {
-        for (int z = z0; z <= z1; z++)
-            for (int y = y0; y <= y1; y++)
-                for (int x = x0; x <= x1; x++) at(x, y, z) = c;
-    }
-    VoxelVolume view() const { return VoxelVolume{v.data(), 1, nx, nx * ny, nx, ny, nz, palette}; }
-};
-
 std::vector<CubeInstance> build(const TestVolume& t, int cx, int cy)
 {
-    std::vector<CubeInstance> out(MAX_CHUNK_CUBES);
+    std::vector<CubeInstance> out((size_t)chunkCubeCapacity(t.view()));
     out.resize((size_t)buildChunk(t.view(), cx, cy, out.data()));
     return out;
 }
@@ -95,6 +79,27 @@ TEST(ChunkBuild, OddSizedVolumesStayInBounds)
     t.fill(0, 0, 0, 16, 16, 2, 1);
     std::vector<CubeInstance> c = build(t, 1, 1);  // only the voxel (16, 16, *)
     EXPECT_EQ(c.size(), 3u);
+}
+
+TEST(ChunkBuild, AVolumeDeeperThanTheLevelGetsRoomForAllItsCubes)
+{
+    // 16 x 16 x 64 with every third voxel empty along each diagonal: every
+    // solid voxel has an empty neighbour, so all of them show (10922 cubes,
+    // more than a 16 x 16 x 32 chunk could hold).
+    TestVolume t(16, 16, 64);
+    int solid = 0;
+    for (int z = 0; z < 64; z++)
+        for (int y = 0; y < 16; y++)
+            for (int x = 0; x < 16; x++)
+                if ((x + y + z) % 3) t.at(x, y, z) = 7, solid++;
+    RecordingCubeBackend gpu;
+    VoxelCache* cache = createVoxelCache(t.view(), &gpu);
+    drawVoxelCache(cache, 0, 0, 15, 15, false);
+    int drawn = 0;
+    for (const RecordingCubeBackend::EntryDraw& d : gpu.entryDraws) drawn += d.count;
+    EXPECT_EQ(drawn, solid);
+    EXPECT_EQ(cache->entries.num, (solid + CACHE_ENTRY_CUBES - 1) / CACHE_ENTRY_CUBES);
+    freeVoxelCache(cache);
 }
 
 struct CacheTest : ::testing::Test {
@@ -185,6 +190,142 @@ TEST_F(CacheTest, StaleRegionsRebuildTheirChunksWithAMargin)
     EXPECT_EQ(liveEntries(), 4);
     staleCacheAll(cache);
     EXPECT_EQ(liveEntries(), 0);
+}
+
+}  // namespace
+
+// --- the culled drawing --------------------------------------------------------
+
+namespace {
+
+// A screen, 320 x 240 (2 pixels per voxel) unless said otherwise, around an
+// eye 120 voxels in front.
+CacheView viewFrom(float x, float y, int width = 320, int height = 240)
+{
+    PixelView pv = computePixelView(width, height);
+    Vec4 eye(x, y, -120.0f, 1.0f);
+    return CacheView{viewMatrixFor(eye) * pv.projection, eye};
+}
+
+using DrawnCube = RecordingCubeBackend::DrawnCube;
+
+struct CulledCacheTest : CacheTest {
+    static int countAtDepth(const std::vector<DrawnCube>& v, int z, int x0 = 0, int x1 = 1 << 20)
+    {
+        int n = 0;
+        for (const DrawnCube& d : v) {
+            int x = cubeInstanceX16(d.cube) >> 4;
+            n += (d.cube.z >> 4) == z && x >= x0 && x <= x1;
+        }
+        return n;
+    }
+};
+
+TEST_F(CulledCacheTest, EntriesOffScreenStayInTheCacheUndrawn)
+{
+    t.fill(0, 0, 0, 127, 7, 19, 9);
+    CacheView view = viewFrom(16.0f, 16.0f);  // x -64..96 on the front layer, to 109 at the back
+    drawVoxelCache(cache, 0, 0, 127, 31, false, &view);
+    EXPECT_EQ(cache->chunksBuilt, 16);
+    std::vector<int> drawnCols;
+    for (const RecordingCubeBackend::FaceDraw& d : gpu.faceDraws)
+        for (const VoxelCacheEntry& e : cache->entries)
+            if (e.faceBuffer == d.buffer) drawnCols.push_back(e.col);
+    EXPECT_EQ(std::count(drawnCols.begin(), drawnCols.end(), 7), 0);
+    EXPECT_GT(std::count(drawnCols.begin(), drawnCols.end(), 6), 0);
+    EXPECT_EQ(liveEntries(), 8);
+    EXPECT_TRUE(gpu.entryDraws.empty());
+    // The plain drawing draws it, from the entries themselves.
+    drawVoxelCache(cache, 0, 0, 127, 31, false);
+    EXPECT_EQ(gpu.entryDraws.size(), 8u);
+}
+
+// A front wall (layers 0-1) with a window, a back wall at layers 12-13: of
+// the back wall only what the window shows is drawn, and of the front wall
+// only the window's rim shows sides, those that face the eye.
+TEST_F(CulledCacheTest, HiddenCubesGoAndCoveredCubesDrawTheirFrontOnly)
+{
+    t.fill(0, 0, 0, 127, 31, 1, 3);
+    t.fill(40, 8, 0, 55, 23, 1, 0);
+    t.fill(0, 0, 12, 127, 31, 13, 5);
+    CacheView view = viewFrom(48.0f, 16.0f);
+    drawVoxelCache(cache, 0, 0, 127, 31, false, &view);
+    std::vector<DrawnCube> drawn = gpu.drawnCubes();
+    int backWall = countAtDepth(drawn, 12);
+    EXPECT_GT(backWall, 0);
+    EXPECT_EQ(backWall, countAtDepth(drawn, 12, 36, 59)) << "the back wall shows only through the window";
+    // Every cube draws its front and exactly the sides that are open and can
+    // face an eye of the box: on the front wall, only the window's rim has
+    // any.
+    EyeBox eyes =
+        eyeBoxAround(view.eye.x, view.eye.y, view.eye.z, 1.0f / view.toClip.r[0].x, 1.0f / view.toClip.r[1].y);
+    for (const DrawnCube& d : drawn) {
+        EXPECT_EQ(d.faces, CUBE_FRONT | (cubeOpenSides(t.view(), d.cube) & cubeFacingSides(d.cube, eyes)));
+        int x = cubeInstanceX16(d.cube) >> 4, y = d.cube.y >> 4, z = d.cube.z >> 4;
+        bool rim = z < 2 && x >= 38 && x <= 57 && y >= 6 && y <= 25;
+        if (z < 2 && !rim) {
+            EXPECT_EQ(d.faces, CUBE_FRONT) << x << " " << y;
+        }
+    }
+    // The window's left rim (x 38..39) faces right, towards the eye.
+    bool leftRimDrawnWithItsRightSide = false;
+    for (const DrawnCube& d : drawn)
+        if ((cubeInstanceX16(d.cube) >> 4) == 38 && (d.cube.z >> 4) == 0 && (d.cube.y >> 4) == 12)
+            leftRimDrawnWithItsRightSide = (d.faces & CUBE_RIGHT) && !(d.faces & CUBE_LEFT);
+    EXPECT_TRUE(leftRimDrawnWithItsRightSide);
+}
+
+TEST_F(CulledCacheTest, TheChoiceIsKeptWhileTheEyeStaysInItsBox)
+{
+    t.fill(0, 0, 0, 127, 31, 1, 3);
+    t.fill(0, 0, 12, 127, 31, 13, 5);
+    CacheView view = viewFrom(40.5f, 16.0f);
+    drawVoxelCache(cache, 0, 0, 127, 31, false, &view);
+    int culled = cache->entriesCulled;
+    EXPECT_GT(culled, 0);
+    view = viewFrom(46.9f, 17.0f);  // the same box, x 40..48
+    drawVoxelCache(cache, 0, 0, 127, 31, false, &view);
+    EXPECT_EQ(cache->entriesCulled, culled);
+    view = viewFrom(48.1f, 17.0f);
+    drawVoxelCache(cache, 0, 0, 127, 31, false, &view);
+    EXPECT_GT(cache->entriesCulled, culled);
+    // Fast voxels choose again, with their own test, and draw fronts only.
+    culled = cache->entriesCulled;
+    size_t before = gpu.faceDraws.size();
+    drawVoxelCache(cache, 0, 0, 127, 31, true, &view);
+    EXPECT_GT(cache->entriesCulled, culled);
+    std::vector<DrawnCube> fast = gpu.drawnCubes(before);
+    EXPECT_FALSE(fast.empty());
+    for (const DrawnCube& d : fast) EXPECT_EQ(d.faces, CUBE_FRONT);
+}
+
+// Carving through the front wall: the back wall behind the hole is drawn in
+// the very next frame. Seen from far to the left, what the hole shows lies
+// two chunks further right, in chunks the carving did not make stale: their
+// entries looked at the carved columns, so they choose again.
+TEST_F(CulledCacheTest, ACarvedHoleShowsWhatLiesBehindInTheNextFrame)
+{
+    TestVolume wide(512, 32, 20);
+    wide.fill(0, 0, 0, 511, 31, 1, 3);
+    wide.fill(0, 0, 12, 511, 31, 13, 5);
+    VoxelCache* c = createVoxelCache(wide.view(), &gpu);
+    CacheView view = viewFrom(-250.0f, 16.0f, 1280, 120);  // one voxel per pixel, x -890..390
+    drawVoxelCache(c, 0, 0, 511, 31, false, &view);
+    // Near the level's left end the eye sees past its side; further in the
+    // back wall is hidden.
+    EXPECT_EQ(countAtDepth(gpu.drawnCubes(), 12, 40, 511), 0);
+    int built = c->chunksBuilt, culled = c->entriesCulled;
+    wide.fill(72, 12, 0, 79, 19, 1, 0);
+    staleCacheRegion(c, 72, 12, 79, 19);  // chunks 4..5
+    size_t before = gpu.faceDraws.size();
+    drawVoxelCache(c, 0, 0, 511, 31, false, &view);
+    EXPECT_EQ(c->chunksBuilt, built + 4);
+    std::vector<DrawnCube> now = gpu.drawnCubes(before);
+    EXPECT_GT(countAtDepth(now, 12, 96, 127), 0);
+    EXPECT_EQ(countAtDepth(now, 12, 40, 511), countAtDepth(now, 12, 96, 127));
+    // Entries far along the level did not look at the hole.
+    EXPECT_LT(c->entriesCulled - culled, c->entries.num / 2);
+    freeVoxelCache(c);
 }
 
 }  // namespace

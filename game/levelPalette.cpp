@@ -1,3 +1,0 @@
-#include "game/levelPalette.h"
-
-uint32_t levelPalette[256];
