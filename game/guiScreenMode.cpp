@@ -59,7 +59,12 @@ void GuiScreenMode::update(float)
     }
 }
 
-void GuiScreenMode::render(float) { drawWorldBackground(MENU_BACKGROUND_A, MENU_BACKGROUND_B); }
+void GuiScreenMode::render(float)
+{
+    // Nothing is drawn between the two halves: the menus show the background alone.
+    beginWorldBackground(MENU_BACKGROUND_A, MENU_BACKGROUND_B);
+    endWorldBackground(MENU_BACKGROUND_A, MENU_BACKGROUND_B);
+}
 
 void GuiScreenMode::renderOverlay(float)
 {
