@@ -1,5 +1,5 @@
 // format.cpp -- parses each conversion, checks its argument and lets the C
-// library print numbers from a rebuilt, fully checked conversion spec.
+// library print numbers from a rebuilt, fully checked conversion conversion.
 #include "platform/squirrel/stdstring/format.h"
 
 #include <cmath>
@@ -152,26 +152,26 @@ private:
         return std::string("%") + c.letter + " expects " + type + ", got " + arg.typeName;
     }
 
-    // The C conversion spec for c with some flags dropped where C leaves their
+    // The C conversion conversion for c with some flags dropped where C leaves their
     // meaning undefined.
     static std::string cSpec(const Conversion& c, const char* dropFlags, const char* length, char letter)
     {
-        std::string spec = "%";
+        std::string conversion = "%";
         for (char f : c.flags)
-            if (!strchr(dropFlags, f)) spec += f;
-        if (c.width >= 0) spec += std::to_string(c.width);
-        if (c.precision >= 0 && letter != 'c') spec += "." + std::to_string(c.precision);
-        return spec + length + letter;
+            if (!strchr(dropFlags, f)) conversion += f;
+        if (c.width >= 0) conversion += std::to_string(c.width);
+        if (c.precision >= 0 && letter != 'c') conversion += "." + std::to_string(c.precision);
+        return conversion + length + letter;
     }
 
     template <typename T>
-    void print(const std::string& spec, T value)
+    void print(const std::string& conversion, T value)
     {
-        int n = snprintf(nullptr, 0, spec.c_str(), value);
+        int n = snprintf(nullptr, 0, conversion.c_str(), value);
         if (n <= 0) return;
         size_t at = out_.size();
         out_.resize(at + (size_t)n + 1);
-        snprintf(&out_[at], (size_t)n + 1, spec.c_str(), value);
+        snprintf(&out_[at], (size_t)n + 1, conversion.c_str(), value);
         out_.resize(at + (size_t)n);
     }
 
