@@ -31,7 +31,8 @@ void resetLoopState(FrameClock& c, FrameLoopHost& host)
     c.updateRingPos = c.frameRingPos = 0;
     memset(c.updateTimes, 0, sizeof(c.updateTimes));
     memset(c.frameTimes, 0, sizeof(c.frameTimes));
-    memset(c.gpuLoads, 0, sizeof(c.gpuLoads));
+    // No GPU reading yet.
+    for (int& load : c.gpuLoads) load = -1;
     c.stepsSinceRender = 0;
 }
 

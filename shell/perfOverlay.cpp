@@ -30,6 +30,23 @@ RingStats statsOf(const int* ring)
     return s;
 }
 
+// GPU loads: -1 marks a frame without a reading, which does not count. A
+// maximum below 0 means no reading at all.
+RingStats loadStatsOf(const int* ring)
+{
+    RingStats s{-1, 101, 0};
+    int64_t sum = 0, n = 0;
+    for (int i = 0; i < FRAME_RING; i++) {
+        if (ring[i] < 0) continue;
+        s.max = std::max(s.max, ring[i]);
+        s.min = std::min(s.min, ring[i]);
+        sum += ring[i];
+        n++;
+    }
+    if (n) s.average = (int)((sum + n / 2) / n);
+    return s;
+}
+
 // Opaque RGB from channel fractions.
 uint32_t rgb(float r, float g, float b)
 {
@@ -83,7 +100,7 @@ void drawPerformanceOverlayWith(OverlayPainter& p, const FrameClock& clock, int 
 {
     RingStats frames = statsOf(clock.frameTimes);
     RingStats updates = statsOf(clock.updateTimes);
-    RingStats gpu = statsOf(clock.gpuLoads);
+    RingStats gpu = loadStatsOf(clock.gpuLoads);
     int stepUs = (int)clock.ticksToUs(clock.stepTicks);
 
     drawTimeGraph(p, clock.frameTimes, clock.frameRingPos, 2 * stepUs, stepUs, true, w, h);

@@ -20,6 +20,14 @@ expect_rc 0
 [ "$(json_get off.json "j['overlay']")" = "False" ] || fail "F1 twice left the overlay on"
 [ "$(json_get off.json "j['hero']['x']")" = "$(json_get still.json "j['hero']['x']")" ] || fail "the viewer moved the hero"
 
+# A picture of the overlay over play, for a person to look at.
+mkdir -p pictures
+printf '0 keydown F1\n1 keyup F1\n' >"$WORK/overlay.txt"
+run_game overlay --headless -720 --play --fixed-step --steps 60 --seed 7 --input "$WORK/overlay.txt" \
+  --shot pictures/overlay_1280x720.png
+expect_rc 0
+[ -s pictures/overlay_1280x720.png ] || fail "no overlay picture"
+
 # F12 writes a PNG into shots/ next to the game.
 before=$(ls "$SKY_BIN_DIR/shots" 2>/dev/null | sort)
 printf '3 keydown F12\n4 keyup F12\n' >"$WORK/shot.txt"

@@ -114,7 +114,8 @@ TEST(PerformanceTable, ShowsTheGpuRowOnlyWithGpuData)
     EXPECT_TRUE(p.hasText("512 MB"));
     EXPECT_FALSE(p.hasText("GPU\nload"));
 
-    for (int i = 0; i < FRAME_RING; i++) clock.gpuLoads[i] = i < 100 ? 40 : 60;
+    // Frames without a reading (-1) do not count.
+    for (int i = 0; i < FRAME_RING; i++) clock.gpuLoads[i] = i < 50 ? -1 : i < 125 ? 40 : 60;
     RecordingPainter gpu;
     drawPerformanceOverlayWith(gpu, clock, 1280, 720, 8, 2, 512u << 20);
     EXPECT_TRUE(gpu.hasText("GPU\nload"));
