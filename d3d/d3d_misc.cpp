@@ -3,11 +3,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 #include "d3d/d3d_render.h"
 #include "d3d/mojodds/mojodds.h"
 #include "shell/log.h"
 #include "shell/paths.h"
+#include "support/streams.h"
 
 // --- Vertex declarations -------------------------------------------------
 
@@ -243,31 +245,19 @@ void release_all_textures()
 
 // --- DDS ------------------------------------------------------------------------
 
-static bool readWholeFile(const char* path, DynArray<uint8_t>& out)
-{
-    FILE* f = fopen(path, "rb");
-    if (!f) return false;
-    bool ok = fseek(f, 0, SEEK_END) == 0;
-    long size = ok ? ftell(f) : -1;
-    ok = ok && size >= 0 && fseek(f, 0, SEEK_SET) == 0;
-    if (ok) {
-        out.setNum((int)size);
-        ok = size == 0 || fread(out.data, 1, (size_t)size, f) == (size_t)size;
-    }
-    fclose(f);
-    return ok;
-}
 
 TexSlot* load_dds_texture(const char* fileName)
 {
     std::string path = dataPath(fileName);
     const char* p = path.c_str();
-    DynArray<uint8_t> file;
-    if (!readWholeFile(p, file)) fatalError("Error loading file '%s'", p);
+    std::string text;
+    if (!readWholeFile(p, &text)) fatalError("Error loading file '%s'", p);
+    const uint8_t* data = (const uint8_t*)text.data();
+    size_t size = text.size();
     DdsInfo dds;
     // A header may promise far more pixels than the file holds (a 16384 x
     // 16384 texture is 1 GiB): the data is checked before the texture is made.
-    if (!dds_read_header(file.data, (size_t)file.num, &dds) || dds_data_size(dds) > (size_t)file.num - dds.dataOffset)
+    if (!dds_read_header(data, size, &dds) || dds_data_size(dds) > size - dds.dataOffset)
         fatalError("Texture '%s' is not a DDS", p);
     TexSlot* t = create_texture(dds.width, dds.height, dds.mipLevels, 0, dds.format, D3DPOOL_MANAGED);
     if (!t) fatalError("Error creating texture from '%s'", p);
@@ -285,12 +275,12 @@ TexSlot* load_dds_texture(const char* fileName)
         if (dds.blockBytes) {
             // Never more than the level holds.
             size_t room = dds_block_level_size((int)desc.Width, (int)desc.Height, dds.blockBytes);
-            memcpy(r.pBits, file.data + pos, std::min(levelSize, room));
+            memcpy(r.pBits, data + pos, std::min(levelSize, room));
         } else {
             int w = dds.width >> level, h = dds.height >> level;
             int rows = std::min(h, (int)desc.Height), cols = std::min(w, (int)desc.Width);
             for (int y = 0; y < rows; y++)
-                memcpy((uint8_t*)r.pBits + (size_t)y * r.Pitch, file.data + pos + (size_t)y * w * 4, (size_t)cols * 4);
+                memcpy((uint8_t*)r.pBits + (size_t)y * r.Pitch, data + pos + (size_t)y * w * 4, (size_t)cols * 4);
         }
         pos += levelSize;
         t->texture->UnlockRect((UINT)level);

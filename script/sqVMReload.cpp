@@ -13,6 +13,7 @@
 #include "shell/log.h"
 #include "script/sqbind.h"
 #include "shell/paths.h"
+#include "support/streams.h"
 
 namespace {
 
@@ -167,15 +168,8 @@ SQInteger includeHandler(HSQUIRRELVM v)
 
 bool runScriptFile(HSQUIRRELVM v, const char* path)
 {
-    FILE* f = fopen(path, "rb");
-    if (!f) return false;
     std::string text;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof(buf), f)) > 0) text.append(buf, n);
-    bool readOk = !ferror(f);
-    fclose(f);
-    if (!readOk) return false;
+    if (!readWholeFile(path, &text)) return false;
 
     SQInteger top = sq_gettop(v);
     if (SQ_FAILED(sq_compilebuffer(v, text.data(), (SQInteger)text.size(), path, SQTrue))) {
@@ -257,8 +251,10 @@ bool SqReloadableVM::reload(bool force) { return reloadFiles(force); }
 
 bool SqReloadableVM::reloadFiles(bool force)
 {
-    // Indexed: a file may include new files while it runs.
-    for (int i = 0; i < files.num; i++) {
+    // Only the files recorded before the reload: a file a rerun includes for
+    // the first time has already run by then.
+    const int count = files.num;
+    for (int i = 0; i < count; i++) {
         int64_t t = modificationTime(files[i].path);
         if (!force && t == files[i].modified) continue;
         files[i].modified = t;

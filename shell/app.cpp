@@ -123,8 +123,10 @@ public:
     bool checkDevice() override { return check_device(); }
     int gpuLoad() override
     {
+        // Only the overlay shows it: asking every frame while it is hidden
+        // costs a driver call or a file read, and may wake a sleeping card.
         int percent;
-        return gpuLoadQuery(&percent) ? percent : -1;
+        return performanceOverlayVisible && gpuLoadQuery(&percent) ? percent : -1;
     }
     void everySecond() override
     {

@@ -147,40 +147,62 @@ int buttonFromName(const std::string& n)
 
 }  // namespace
 
+namespace {
+
+// Every double-dash switch: its name and what it does with its value (null
+// for the switches that take none). The display-switch parser asks the same
+// table which arguments are values.
+struct AutomationSwitch {
+    const char* name;
+    bool takesValue;
+    void (*apply)(AutomationOptions& o, const char* value);
+};
+
+const AutomationSwitch automationSwitches[] = {
+    {"--headless", false, [](AutomationOptions& o, const char*) { o.headless = true; }},
+    {"--play", false, [](AutomationOptions& o, const char*) { o.play = true; }},
+    {"--fixed-step", false, [](AutomationOptions& o, const char*) { o.fixedStep = true; }},
+    {"--seed", true,
+     [](AutomationOptions& o, const char* v) {
+         if (!parseSeed(v, &o.seed)) fatalError("command line: bad number '%s' for --seed", v);
+         o.hasSeed = true;
+     }},
+    {"--steps", true,
+     [](AutomationOptions& o, const char* v) {
+         int64_t n;
+         if (!parseDecimal(v, 0, INT64_MAX, &n)) fatalError("command line: bad number '%s' for --steps", v);
+         o.maxSteps = n;
+     }},
+    {"--input", true, [](AutomationOptions& o, const char* v) { o.inputFile = v; }},
+    {"--dump-state", true, [](AutomationOptions& o, const char* v) { o.dumpStateFile = v; }},
+    {"--shot", true, [](AutomationOptions& o, const char* v) { o.shotFile = v; }},
+    {"--size", true,
+     [](AutomationOptions& o, const char* v) {
+         if (!parseSize(v, &o.width, &o.height)) fatalError("command line: bad size '%s' for --size", v);
+     }},
+};
+
+const AutomationSwitch* findSwitch(const char* arg)
+{
+    for (const AutomationSwitch& s : automationSwitches)
+        if (arg && !strcmp(arg, s.name)) return &s;
+    return nullptr;
+}
+
+}  // namespace
+
 AutomationOptions parseAutomationOptions(int argc, const char* const* argv)
 {
     AutomationOptions o;
-    auto value = [&](int& i, const char* name) -> const char* {
-        if (i + 1 >= argc) fatalError("command line: %s needs a value", name);
-        return argv[++i];
-    };
     for (int i = 1; i < argc; i++) {
-        const char* a = argv[i];
-        if (!strcmp(a, "--headless")) {
-            o.headless = true;
-        } else if (!strcmp(a, "--play")) {
-            o.play = true;
-        } else if (!strcmp(a, "--fixed-step")) {
-            o.fixedStep = true;
-        } else if (!strcmp(a, "--seed")) {
-            const char* v = value(i, a);
-            if (!parseSeed(v, &o.seed)) fatalError("command line: bad number '%s' for --seed", v);
-            o.hasSeed = true;
-        } else if (!strcmp(a, "--steps")) {
-            const char* v = value(i, a);
-            int64_t n;
-            if (!parseDecimal(v, 0, INT64_MAX, &n)) fatalError("command line: bad number '%s' for --steps", v);
-            o.maxSteps = n;
-        } else if (!strcmp(a, "--input")) {
-            o.inputFile = value(i, a);
-        } else if (!strcmp(a, "--dump-state")) {
-            o.dumpStateFile = value(i, a);
-        } else if (!strcmp(a, "--shot")) {
-            o.shotFile = value(i, a);
-        } else if (!strcmp(a, "--size")) {
-            const char* v = value(i, a);
-            if (!parseSize(v, &o.width, &o.height)) fatalError("command line: bad size '%s' for --size", v);
+        const AutomationSwitch* sw = findSwitch(argv[i]);
+        if (!sw) continue;
+        const char* value = nullptr;
+        if (sw->takesValue) {
+            if (i + 1 >= argc) fatalError("command line: %s needs a value", sw->name);
+            value = argv[++i];
         }
+        sw->apply(o, value);
     }
     // Output files are named from where the run was started, like the
     // state dump and the input script (the game itself keeps its data next
@@ -199,10 +221,8 @@ AutomationOptions parseAutomationOptions(int argc, const char* const* argv)
 
 bool automationSwitchTakesValue(const char* arg)
 {
-    static const char* const withValue[] = {"--seed", "--steps", "--input", "--dump-state", "--shot", "--size"};
-    for (const char* s : withValue)
-        if (arg && !strcmp(arg, s)) return true;
-    return false;
+    const AutomationSwitch* sw = findSwitch(arg);
+    return sw && sw->takesValue;
 }
 
 bool parseInputScript(const std::string& text, const std::string& fileName, std::vector<ScriptedEvent>* out,

@@ -167,6 +167,8 @@ void reloadSoundScriptIfChanged()
 {
     if (!scriptVM || !scriptVM->needsReload()) return;
     setErrorMessage(nullptr);
+    // The old functions go with the sounds they played, even if the new run fails.
+    releaseEventFunctions();
     freeLoadedSounds();
     loadFailures.clear();
     try {

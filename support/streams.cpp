@@ -90,3 +90,15 @@ void FileOutputStream::seekWhence(long pos, int whence)
 
 void FileOutputStream::seek(long pos) { seekWhence(pos, SEEK_SET); }
 void FileOutputStream::seekEnd(long pos) { seekWhence(pos, SEEK_END); }
+
+bool readWholeFile(const char* path, std::string* out)
+{
+    FILE* f = fopen(path, "rb");
+    if (!f) return false;
+    char buf[65536];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof(buf), f)) > 0) out->append(buf, n);
+    bool ok = !ferror(f);
+    fclose(f);
+    return ok;
+}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 struct StreamIOException {
     char message[512];
@@ -88,3 +89,7 @@ private:
     void seekWhence(long pos, int whence);
     FILE* file = nullptr;
 };
+
+// Reads a whole file (binary) into out; false when it cannot be opened or
+// read to its end.
+bool readWholeFile(const char* path, std::string* out);

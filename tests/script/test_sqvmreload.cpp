@@ -86,6 +86,18 @@ TEST_F(ReloadableVM, ChangingAnIncludedFileReloadsEveryFileInFirstRunOrder)
     EXPECT_EQ(global("order.reduce(@(a, b) a + \",\" + b)"), "main,second,second");
 }
 
+TEST_F(ReloadableVM, AFileFirstIncludedDuringAReloadRunsOnce)
+{
+    write("main.nut", "runs <- 0;");
+    ASSERT_TRUE(vm.include("main.nut"));
+    write("added.nut", "runs <- runs + 1;");
+    write("main.nut", "runs <- 0; include(\"added.nut\");");
+    touchLater("main.nut", 10);
+    ASSERT_TRUE(vm.reload(true));
+    EXPECT_EQ(global("runs"), "1");
+    EXPECT_EQ(vm.recordedFiles().num, 2);
+}
+
 TEST_F(ReloadableVM, AFileThatIsGoneOrBrokenFailsTheReload)
 {
     write("a.nut", "x <- 1;");

@@ -172,7 +172,9 @@ TEST_F(SoundScriptTest, EditingAnIncludedFileReloadsAndFreesTheOldSounds)
          "events <- { hero_shoot = function() { return get_channel(shots); } };\n");
     ASSERT_EQ(loadedSampleCount(), 1);
     uint32_t before = soundEvent(SE_HERO_SHOOT);
-    EXPECT_NE(before, 0u);
+    ASSERT_TRUE(playChannel(before, true));
+    render(64);
+    ASSERT_TRUE(isChannelPlaying(before));
 
     writeScript("shots <- load_sample(\"ramp.wav\", 1, 0); extra <- load_sample(\"ramp.wav\", 1, 0);\n",
                 "sound/shots.nut");
@@ -181,7 +183,8 @@ TEST_F(SoundScriptTest, EditingAnIncludedFileReloadsAndFreesTheOldSounds)
     reloadSoundScriptIfChanged();
     std::string r = reload.stop();
     EXPECT_EQ(loadedSampleCount(), 2) << r << errorMessage();  // the old sample was freed, two loaded afresh
-    EXPECT_FALSE(isChannelPlaying(before));
+    render(64);
+    EXPECT_FALSE(isChannelPlaying(before));  // its sample was freed
     EXPECT_NE(soundEvent(SE_HERO_SHOOT), 0u);
 }
 
