@@ -11,6 +11,7 @@
 #include "game/progress.h"
 #include "game/worldDraw.h"
 #include "game/worldView.h"
+#include "shell/actions.h"
 #include "shell/frameStep.h"
 #include "shell/input.h"
 #include "shell/window.h"
@@ -65,11 +66,10 @@ void Hero::getInput(float& move, bool& jump, bool& fire)
     move = 0;
     jump = fire = false;
     if (health <= 0 || levelFinished || !windowActive) return;
-    if (keyHeld('A') || keyHeld(VK_LEFT)) move -= 1;
-    if (keyHeld('D') || keyHeld(VK_RIGHT)) move += 1;
+    move = actionMoveAxis();
     // The pressed bit holds for the whole step, so holding the key never repeats a jump.
-    jump = keyPressed('W') || keyPressed(VK_UP) || keyPressed(VK_SPACE);
-    fire = keyHeld(VK_LBUTTON) || keyHeld(VK_RBUTTON);
+    jump = actionPressed(ACTION_JUMP);
+    fire = actionHeld(ACTION_FIRE);
 }
 
 void Hero::calcTargetPos(Vec4& out)

@@ -26,6 +26,7 @@
 #include "shell/paths.h"
 #include "shell/perfOverlay.h"
 #include "shell/screenMessages.h"
+#include "shell/actions.h"
 #include "shell/screenshot.h"
 #include "shell/stateDump.h"
 #include "shell/watcher.h"
@@ -66,9 +67,7 @@ void handleHotkeys()
         else if (currentGameMode == viewLevelMode)
             switchGameMode(playGameMode);
     }
-    // Many desktops keep Print Screen for themselves, so F12 takes a
-    // screenshot too.
-    if (keyReleased(VK_SNAPSHOT) || keyReleased(VK_F12)) takeScreenshot();
+    if (actionReleased(ACTION_SCREENSHOT)) takeScreenshot();
 }
 
 // An error the run cannot hide: on standard error as well as in the log.
