@@ -14,7 +14,7 @@ namespace {
 constexpr uint32_t MENU_BACKGROUND_A = 0x99723F;
 constexpr uint32_t MENU_BACKGROUND_B = 0x4C3010;
 
-void writeElem(JsonWriter& json, GuiElem* e)
+void writeElem(JsonWriter& json, GuiElem* e, const GuiElem* focus)
 {
     // The box with its borders: what is drawn and what a click hits.
     const GuiRect& b = e->boxRect;
@@ -25,6 +25,7 @@ void writeElem(JsonWriter& json, GuiElem* e)
     json.field("id", e->id);
     json.field("hidden", e->isHidden());
     json.field("visible", isVisible(e));
+    json.field("focus", e == focus);
     json.beginArray("rect");
     json.value((double)(b.left - w.left));
     json.value((double)(b.top - w.top));
@@ -32,7 +33,7 @@ void writeElem(JsonWriter& json, GuiElem* e)
     json.value((double)(b.bottom + w.bottom));
     json.endArray();
     json.endObject();
-    for (GuiElem* child : e->children) writeElem(json, child);
+    for (GuiElem* child : e->children) writeElem(json, child, focus);
 }
 
 }  // namespace
@@ -92,6 +93,6 @@ void writeGuiState(JsonWriter& json)
     GuiScreenMode* mode = currentGuiScreenMode();
     if (!mode || !mode->scr || !mode->scr->root) return;
     json.beginArray("gui");
-    writeElem(json, mode->scr->root);
+    writeElem(json, mode->scr->root, mode->scr->focus);
     json.endArray();
 }

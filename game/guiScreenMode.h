@@ -48,5 +48,6 @@ GuiScreenMode* currentGuiScreenMode();
 // The "gui" key of the state dump: while a menu screen is current, every
 // element in tree order with its name, text, command id, own hidden flag,
 // visibility and rectangle (its box with the borders, in window pixels from
-// the top-left like pointer positions).
+// the top-left like pointer positions), and whether it has the controller's
+// focus.
 void writeGuiState(class JsonWriter& json);
