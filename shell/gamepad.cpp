@@ -52,7 +52,9 @@ void updateVirtualButtons()
     setInput(PAD_RIGHTTRIGGER_PULLED, axes[PAD_RIGHTTRIGGER] >= DIGITAL_THRESHOLD);
 }
 
-void updateAim()
+// The stick is read when the game asks, so both axes moved in one step give
+// one direction, whatever order their events came in.
+void readAimStick()
 {
     float x = axes[PAD_RIGHTX], y = axes[PAD_RIGHTY];
     float len = std::sqrt(x * x + y * y);
@@ -92,7 +94,6 @@ void padAxis(int axis, float value)
     if (value > 1.0f) value = 1.0f;
     axes[axis] = value;
     updateVirtualButtons();
-    if (axis == PAD_RIGHTX || axis == PAD_RIGHTY) updateAim();
 }
 
 bool padHeld(int i) { return i >= 0 && i < PAD_INPUT_COUNT && held[i]; }
@@ -110,10 +111,15 @@ float padWalkAxis()
     return std::copysign(beyond / (1.0f - STICK_DEAD_ZONE), x);
 }
 
-bool padAiming() { return aiming; }
+bool padAiming()
+{
+    readAimStick();
+    return aiming;
+}
 
 void padAimDirection(float* x, float* y)
 {
+    readAimStick();
     *x = aimX;
     *y = aimY;
 }

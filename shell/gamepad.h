@@ -64,7 +64,8 @@ float padAxisValue(int axis);
 float padWalkAxis();
 
 // The right stick aims once pushed past the dead zone, and keeps its last
-// direction when let go, until the mouse moves.
+// direction when let go, until the mouse moves. The stick is read when
+// asked: both axes set in one step make one direction.
 bool padAiming();
 // The aim as a unit vector with y up (world orientation).
 void padAimDirection(float* x, float* y);
