@@ -3,6 +3,7 @@
 #include "game/guiScreenMode.h"
 
 #include "game/worldDraw.h"
+#include "shell/gamepad.h"
 #include "shell/stateDump.h"
 #include "sound/soundEvents.h"
 #include "voxel/kilnGuiRenderer.h"
@@ -46,6 +47,9 @@ void GuiScreenMode::enter(GameMode*)
     GuiElem* root = buildTree(menuRenderer->unit());
     scr = new GuiScreen(menuRenderer, root, MENU_REF_WIDTH, MENU_REF_HEIGHT);
     addHandler(root, this, root->handlers.num);
+    scr->backCommand = backCommand();
+    // A player on the controller finds the focus ready on the first button.
+    if (padInUse()) scr->focusFirst();
     playSoundEvent(enterSound());
 }
 

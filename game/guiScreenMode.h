@@ -36,6 +36,9 @@ protected:
     // The sound event raised on entering.
     virtual int enterSound() const = 0;
     virtual void command(int id) = 0;
+    // The command the controller's B sends (the screen's back or resume
+    // action); 0 for a screen without one.
+    virtual int backCommand() const { return 0; }
 };
 
 // What the menu screens draw and measure with: the game's GPU renderer unless

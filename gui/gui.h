@@ -270,6 +270,8 @@ public:
     void navigate();
     // Focuses an element (null: none); the focused element looks hovered.
     void setFocus(GuiElem* elem);
+    // Focuses the first element the focus can go to, if any.
+    void focusFirst();
     // The elements the focus can go to, visible, in tree order.
     void focusable(DynArray<GuiElem*>& out);
 

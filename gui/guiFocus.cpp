@@ -72,13 +72,20 @@ void GuiScreen::setFocus(GuiElem* elem)
     dispatch(&event, focus, GUIDISPATCH_DIRECT, nullptr);
 }
 
+void GuiScreen::focusFirst()
+{
+    DynArray<GuiElem*> candidates;
+    focusable(candidates);
+    if (!candidates.empty()) setFocus(candidates[0]);
+}
+
 void GuiScreen::moveFocus(float dx, float dy)
 {
     DynArray<GuiElem*> candidates;
     focusable(candidates);
     if (candidates.empty()) return;
     if (!focus) {
-        setFocus(candidates[0]);
+        focusFirst();
         return;
     }
     float fx, fy;

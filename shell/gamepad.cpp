@@ -34,6 +34,7 @@ bool pressed[PAD_INPUT_COUNT];
 bool released[PAD_INPUT_COUNT];
 float axes[PAD_AXIS_COUNT];
 bool aiming = false;
+bool inUse = false;
 float aimX = 1, aimY = 0;
 
 void setInput(int input, bool down)
@@ -83,7 +84,9 @@ const char* padAxisName(int a) { return a >= 0 && a < PAD_AXIS_COUNT ? axisNames
 
 void padButton(int button, bool down)
 {
-    if (button >= 0 && button < PAD_BUTTON_COUNT) setInput(button, down);
+    if (button < 0 || button >= PAD_BUTTON_COUNT) return;
+    setInput(button, down);
+    if (down) inUse = true;
 }
 
 void padAxis(int axis, float value)
@@ -93,6 +96,7 @@ void padAxis(int axis, float value)
     if (!(value >= lo)) value = value < lo ? lo : 0.0f;  // NaN is centred
     if (value > 1.0f) value = 1.0f;
     axes[axis] = value;
+    if (std::fabs(value) >= STICK_DEAD_ZONE) inUse = true;
     updateVirtualButtons();
 }
 
@@ -124,7 +128,13 @@ void padAimDirection(float* x, float* y)
     *y = aimY;
 }
 
-void padMouseMoved() { aiming = false; }
+void padMouseMoved()
+{
+    aiming = false;
+    inUse = false;
+}
+
+bool padInUse() { return inUse; }
 
 void padEndStep()
 {
@@ -138,6 +148,7 @@ void resetPadState()
     memset(axes, 0, sizeof(axes));
     padEndStep();
     aiming = false;
+    inUse = false;
     aimX = 1;
     aimY = 0;
 }

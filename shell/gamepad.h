@@ -71,6 +71,9 @@ bool padAiming();
 void padAimDirection(float* x, float* y);
 // The mouse took over: the pointer aims again.
 void padMouseMoved();
+// The controller was used (a button pressed or a stick pushed) since the
+// mouse last moved: menus opened now show their focus at once.
+bool padInUse();
 
 // The end of a step: the pressed and released bits are cleared.
 void padEndStep();

@@ -104,6 +104,29 @@ expect_rc 0
 title mouse 6 "0 mousemove 5 5" "1 padbutton dpdown down" "2 padbutton dpdown up" "4 mousemove 30 30"
 [ "$(focused mouse)" = "[]" ] || fail "moving the mouse left the focus showing: $(focused mouse)"
 
+# A menu opened while the controller is in use shows its focus at once: the
+# upgrade screen after level 1 (finished with Ctrl+F1). A buys the first
+# upgrade, whose "+" then hides: the focus goes to its "-"; down reaches GO!.
+upgrade() {
+  local name="$1" steps="$2"
+  shift 2
+  printf '%s\n' "0 padbutton a down" "1 padbutton a up" "2 keydown CONTROL" "3 keydown F1" "4 keyup F1" \
+    "5 keyup CONTROL" "$@" >"$WORK/$name.txt"
+  run_game "$name" --headless -360 --play --fixed-step --steps "$steps" --seed 3 --input "$WORK/$name.txt" \
+    --dump-state "$WORK/$name.json"
+  expect_rc 0
+}
+upgrade upgrade_open 50
+[ "$(json_get upgrade_open.json "j['mode']")" = "UpgradeGameMode" ] || fail "Ctrl+F1 did not lead to the upgrade screen"
+[ "$(json_get upgrade_open.json "[e['id'] for e in j['gui'] if e['focus']]")" = "[10]" ] ||
+  fail "the upgrade screen did not open with the focus on the first '+'"
+upgrade upgrade_buy 62 "60 padbutton a down" "61 padbutton a up"
+[ "$(focused upgrade_buy)" = "['minus']" ] || fail "the focus did not move from the hidden '+' to '-': $(focused upgrade_buy)"
+upgrade upgrade_go 66 "60 padbutton a down" "61 padbutton a up" "62 padbutton dpdown down" "63 padbutton dpdown up" \
+  "64 padbutton a down" "65 padbutton a up"
+[ "$(json_get upgrade_go.json "j['mode']")" = "PlayGameMode" ] || fail "A on GO! did not start level 2"
+[ "$(json_get upgrade_go.json "j['upgrade_points']")" = "0" ] || fail "the upgrade bought with A was not paid for"
+
 # Bad controller events are refused before anything runs, naming file and line.
 printf '0 padbutton a down\n1 padaxis leftx 2\n' >"$WORK/badaxis.txt"
 run_game badaxis --headless --fixed-step --steps 5 --input "$WORK/badaxis.txt"

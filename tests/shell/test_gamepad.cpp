@@ -152,14 +152,21 @@ TEST_F(PadFixture, TheRightStickAimsAndKeepsItsLastFirmDirection)
 
 TEST_F(PadFixture, OnlyARealPointerMoveHandsTheAimBack)
 {
+    EXPECT_FALSE(padInUse());
+    padAxis(PAD_LEFTY, 0.1f);  // a resting stick's drift is no use
+    EXPECT_FALSE(padInUse());
     padAxis(PAD_RIGHTX, -1);
     EXPECT_TRUE(padAiming());
+    EXPECT_TRUE(padInUse());
     padAxis(PAD_RIGHTX, 0);
     // A move event to where the pointer already is (a warp's echo) is not a move.
     queueInputEvent(IEV_MOUSE_MOVE, 0, false, 0, 0, 0);
     EXPECT_TRUE(padAiming());
     queueInputEvent(IEV_MOUSE_MOVE, 0, false, 5, 0, 0);
     EXPECT_FALSE(padAiming());
+    EXPECT_FALSE(padInUse());
+    padButton(PAD_B, true);
+    EXPECT_TRUE(padInUse());
     EXPECT_FLOAT_EQ(aimX(), -1.0f);  // the direction is kept for the next time
     // A stick still pushed takes the aim back at once.
     padAxis(PAD_RIGHTY, 1);
