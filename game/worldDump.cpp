@@ -7,10 +7,10 @@
 #include "game/hero.h"
 #include "game/junk.h"
 #include "game/playMode.h"
-#include "shell/gamepad.h"
 #include "game/progress.h"
 #include "gen/levelGen.h"
 #include "gen/levelMap.h"
+#include "shell/gamepad.h"
 #include "shell/stateDump.h"
 #include "sound/soundEvents.h"
 

@@ -325,8 +325,8 @@ void GuiScreen::processInput()
         GuiInputEvent event(record);
         GuiElem* target;
         // The pointer moving or pressing takes over from the controller's focus.
-        bool pointer = record.kind == IEV_MOUSE_MOVE || record.kind == IEV_MOUSE_DOWN ||
-                       record.kind == IEV_MOUSE_UP || record.kind == IEV_MOUSE_WHEEL;
+        bool pointer = record.kind == IEV_MOUSE_MOVE || record.kind == IEV_MOUSE_DOWN || record.kind == IEV_MOUSE_UP ||
+                       record.kind == IEV_MOUSE_WHEEL;
         bool moved = record.x != lastPointer.x || record.y != lastPointer.y;
         if (pointer) lastPointer = {record.x, record.y};
         if (focus && ((record.kind == IEV_MOUSE_MOVE && moved) || record.kind == IEV_MOUSE_DOWN)) setFocus(nullptr);

@@ -18,8 +18,12 @@ ActionBinding bindings[ACTION_COUNT] = {defaults[0], defaults[1], defaults[2], d
 // The controller's fixed part in each action (-1: none): the d-pad and the
 // left stick walk, A jumps, the right shoulder or trigger fires, Start pauses.
 const int padSources[ACTION_COUNT][2] = {
-    {PAD_DPLEFT, PAD_STICK_LEFT}, {PAD_DPRIGHT, PAD_STICK_RIGHT}, {PAD_A, -1},
-    {PAD_RIGHTSHOULDER, PAD_RIGHTTRIGGER_PULLED}, {PAD_START, -1}, {-1, -1},
+    {PAD_DPLEFT, PAD_STICK_LEFT},
+    {PAD_DPRIGHT, PAD_STICK_RIGHT},
+    {PAD_A, -1},
+    {PAD_RIGHTSHOULDER, PAD_RIGHTTRIGGER_PULLED},
+    {PAD_START, -1},
+    {-1, -1},
 };
 
 bool valid(Action a) { return a >= 0 && a < ACTION_COUNT; }
