@@ -15,6 +15,7 @@
 #include "game/world.h"
 #include "gui/gui.h"
 #include "platform/gpuLoad.h"
+#include "shell/actions.h"
 #include "shell/automation.h"
 #include "shell/frameClock.h"
 #include "shell/frameDraw.h"
@@ -26,9 +27,9 @@
 #include "shell/paths.h"
 #include "shell/perfOverlay.h"
 #include "shell/screenMessages.h"
-#include "shell/actions.h"
 #include "shell/screenshot.h"
 #include "shell/stateDump.h"
+#include "shell/userFolders.h"
 #include "shell/watcher.h"
 #include "shell/window.h"
 #include "sound/sound.h"
@@ -215,6 +216,7 @@ int runGame(int argc, char** argv)
     // 1. The program directory.
     setProgramDirectory(readModulePath().c_str());
     logPrint("app path: '%s'", programDirectory);
+    chooseWriteFolders(processEnv);
 
     // 2. Counter, random seed, step rate, start-up timestamp.
     frameClock.setFrequency((int64_t)SDL_GetPerformanceFrequency());
