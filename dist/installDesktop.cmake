@@ -2,7 +2,12 @@
 # starter under the prefix being installed to, then installs it (DESTDIR and
 # install_manifest.txt included). SKY_DESKTOP_IN and SKY_DESKTOP_OUT are set
 # by the install rule before this script.
-set(exec "${CMAKE_INSTALL_PREFIX}/bin/skyward-launcher")
+set(prefix "${CMAKE_INSTALL_PREFIX}")
+# A relative --prefix counts from the folder the install was started in.
+if(NOT IS_ABSOLUTE "${prefix}")
+  get_filename_component(prefix "${prefix}" ABSOLUTE BASE_DIR "$ENV{PWD}")
+endif()
+set(exec "${prefix}/bin/skyward-launcher")
 # A path with characters the entry's command line treats specially is
 # quoted, with the four characters that stay special inside quotes escaped.
 if(exec MATCHES "[] \t\"'\\\\<>~|&;$*?#()`[]")
