@@ -66,8 +66,39 @@ else
   fail "no share/applications/skyward.desktop"
 fi
 
+# Every size: an 8-bit RGBA PNG of the right size, transparent in the top
+# corners (the helmet is round) and opaque in the middle.
 python3 - "$PREFIX/share/icons/hicolor" <<'EOF' || fail "icons"
-import struct, sys
+import struct, sys, zlib
+
+def rgba_rows(data):
+    pos, idat = 8, b""
+    while pos < len(data):
+        n, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        if kind == b"IDAT":
+            idat += data[pos + 8:pos + 8 + n]
+        pos += 12 + n
+    raw, rows, prev = zlib.decompress(idat), [], None
+    w = struct.unpack(">I", data[16:20])[0]
+    stride = w * 4
+    for y in range(len(raw) // (stride + 1)):
+        f, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        up = prev or bytearray(stride)
+        for i in range(stride):
+            a = line[i - 4] if i >= 4 else 0
+            b, c = up[i], (up[i - 4] if i >= 4 else 0)
+            pred = [0, a, b, (a + b) // 2,
+                    a if abs(b - c) <= abs(a - c) and abs(b - c) <= abs(a + b - 2 * c)
+                    else (b if abs(a - c) <= abs(a + b - 2 * c) else c)][f] if f < 4 else None
+            if f == 4:
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                pred = a if pa <= pb and pa <= pc else (b if pb <= pc else c)
+            line[i] = (line[i] + pred) & 255
+        rows.append(line)
+        prev = line
+    return rows
+
 for n in (16, 32, 48, 64, 128, 256):
     path = f"{sys.argv[1]}/{n}x{n}/apps/skyward.png"
     data = open(path, "rb").read()
@@ -75,6 +106,10 @@ for n in (16, 32, 48, 64, 128, 256):
     w, h, depth, colour = struct.unpack(">IIBB", data[16:26])
     assert (w, h) == (n, n), f"{path} is {w}x{h}"
     assert (depth, colour) == (8, 6), f"{path} is not 8-bit RGBA"
+    rows = rgba_rows(data)
+    assert len(rows) == n, path
+    assert rows[0][3] == 0 and rows[0][4 * n - 1] == 0, f"{path}: the top corners are not transparent"
+    assert rows[n // 2][4 * (n // 2) + 3] == 255, f"{path}: the middle is not opaque"
 EOF
 
 # --- A writable program folder: everything stays beside the game ------------

@@ -3,14 +3,13 @@
 // Usage: iconbuild SOURCE OUT_PREFIX SIZE... [--sheet SHEET.png]
 // writes OUT_PREFIX<SIZE>.png for every size, and with --sheet a picture of
 // all sizes side by side on a dark and a light ground for reviewing the art.
-#include <png.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "shell/pngFile.h"
 #include "support/streams.h"
 #include "tools/iconbuild/iconArt.h"
 
@@ -18,31 +17,7 @@ namespace {
 
 bool writeRgbaPng(const std::string& path, const std::vector<uint32_t>& argb, int w, int h)
 {
-    std::vector<unsigned char> rgba(argb.size() * 4);
-    for (size_t i = 0; i < argb.size(); i++) {
-        rgba[i * 4 + 0] = (unsigned char)(argb[i] >> 16);
-        rgba[i * 4 + 1] = (unsigned char)(argb[i] >> 8);
-        rgba[i * 4 + 2] = (unsigned char)argb[i];
-        rgba[i * 4 + 3] = (unsigned char)(argb[i] >> 24);
-    }
-    FILE* f = fopen(path.c_str(), "wb");
-    if (!f) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, info ? &info : nullptr);
-        fclose(f);
-        return false;
-    }
-    png_init_io(png, f);
-    png_set_IHDR(png, info, (png_uint_32)w, (png_uint_32)h, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    std::vector<png_bytep> rows((size_t)h);
-    for (int r = 0; r < h; r++) rows[(size_t)r] = &rgba[(size_t)r * (size_t)w * 4];
-    png_set_rows(png, info, rows.data());
-    png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return fclose(f) == 0;
+    return writePngFile(path.c_str(), argb.data(), w, h, w * 4, true);
 }
 
 // Every size twice, on a dark and on a light ground, each also enlarged to
