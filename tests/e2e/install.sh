@@ -66,6 +66,18 @@ else
   fail "no share/applications/skyward.desktop"
 fi
 
+# A prefix with the characters the entry's command line treats specially:
+# quoted, escaped inside the quotes, backslashes doubled for the entry format
+# and % doubled; still a valid entry.
+ODD="/opt/it's \"b\$c%d"
+DESTDIR="$WORK/dest" cmake "-DCMAKE_INSTALL_PREFIX=$ODD" "-DSKY_DESKTOP_IN=$SKY_SOURCE_DIR/dist/skyward.desktop.in" \
+  "-DSKY_DESKTOP_OUT=$WORK/skyward.desktop" -P "$SKY_SOURCE_DIR/dist/installDesktop.cmake" >"$WORK/odd.out" 2>&1 ||
+  fail "the menu entry for an odd prefix: $(cat "$WORK/odd.out")"
+ODD_DESKTOP="$WORK/dest$ODD/share/applications/skyward.desktop"
+desktop-file-validate "$ODD_DESKTOP" >"$WORK/odd.validate" 2>&1 || fail "odd prefix: $(cat "$WORK/odd.validate")"
+grep -qxF 'Exec="/opt/it'"'"'s \\"b\\$c%%d/bin/skyward-launcher"' "$ODD_DESKTOP" ||
+  fail "odd prefix: $(grep ^Exec "$ODD_DESKTOP")"
+
 # Every size: an 8-bit RGBA PNG of the right size, transparent in the top
 # corners (the helmet is round) and opaque in the middle.
 python3 - "$PREFIX/share/icons/hicolor" <<'EOF' || fail "icons"
