@@ -8,8 +8,9 @@ if(NOT IS_ABSOLUTE "${prefix}")
   get_filename_component(prefix "${prefix}" ABSOLUTE BASE_DIR "$ENV{PWD}")
 endif()
 set(exec "${prefix}/bin/skyward-launcher")
-# A path with characters the entry's command line treats specially is
-# quoted, with the four characters that stay special inside quotes escaped.
+# A path with characters that mean something to the entry's command line is
+# quoted, with the four characters that still mean something inside quotes
+# escaped.
 if(exec MATCHES "[] \t\"'\\\\<>~|&;$*?#()`[]")
   string(REPLACE "\\" "\\\\" exec "${exec}")
   string(REPLACE "\"" "\\\"" exec "${exec}")

@@ -66,7 +66,7 @@ else
   fail "no share/applications/skyward.desktop"
 fi
 
-# A prefix with the characters the entry's command line treats specially:
+# A prefix with characters that mean something to the entry's command line:
 # quoted, escaped inside the quotes, backslashes doubled for the entry format
 # and % doubled; still a valid entry.
 ODD="/opt/it's \"b\$c%d"
