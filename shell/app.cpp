@@ -29,6 +29,7 @@
 #include "shell/actions.h"
 #include "shell/screenshot.h"
 #include "shell/stateDump.h"
+#include "shell/userFolders.h"
 #include "shell/watcher.h"
 #include "shell/window.h"
 #include "sound/sound.h"
@@ -215,6 +216,7 @@ int runGame(int argc, char** argv)
     // 1. The program directory.
     setProgramDirectory(readModulePath().c_str());
     logPrint("app path: '%s'", programDirectory);
+    chooseWriteFolders(processEnv);
 
     // 2. Counter, random seed, step rate, start-up timestamp.
     frameClock.setFrequency((int64_t)SDL_GetPerformanceFrequency());
