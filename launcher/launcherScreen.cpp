@@ -14,6 +14,7 @@ const uint32_t PANEL_COLOUR = 0xFF101010;
 const uint32_t TITLE_COLOUR = 0xFFFFF000;
 const uint32_t CREDIT_COLOUR = 0xFF808080;
 const uint32_t STATUS_COLOUR = 0xFFFF6A5A;
+const char* SETTINGS_NOT_SAVED = "Can't save the settings";
 const char* CREDIT_LINE = "A game by Quillon Games - quillongames.com/skyward";
 
 GuiLen u(float v) { return GuiLen::units(v); }
@@ -43,7 +44,7 @@ LauncherSettings readLauncherSettings()
     return readSettingDword("flags", &flags) ? settingsFromFlags(flags) : LauncherSettings();
 }
 
-void writeLauncherSettings(const LauncherSettings& s) { writeSettingDword("flags", settingsToFlags(s)); }
+bool writeLauncherSettings(const LauncherSettings& s) { return writeSettingDword("flags", settingsToFlags(s)); }
 
 const char* optionText(const LauncherSettings& s, int option)
 {
@@ -104,8 +105,11 @@ int LauncherHandler::handle(GuiEvent* event, GuiElem*, int)
     std::string error;
     switch (cmd->id) {
         case CMD_PLAY:
-            writeLauncherSettings(*settings);
-            if (actions->startGame(&error)) {
+            // The game reads the settings at start-up: without them stored it
+            // would start with the old ones, so the launcher stays and says so.
+            if (!writeLauncherSettings(*settings)) {
+                showStatus(*screen, SETTINGS_NOT_SAVED);
+            } else if (actions->startGame(&error)) {
                 actions->close();
             } else {
                 // The player must learn why nothing started: the launcher stays.
@@ -114,8 +118,11 @@ int LauncherHandler::handle(GuiEvent* event, GuiElem*, int)
             }
             break;
         case CMD_QUIT:
-            writeLauncherSettings(*settings);
-            actions->close();
+            // Closing now would lose the player's choice.
+            if (writeLauncherSettings(*settings))
+                actions->close();
+            else
+                showStatus(*screen, SETTINGS_NOT_SAVED);
             break;
         case CMD_VISIT_SITE:
             if (!actions->openWebPage(&error)) {

@@ -36,7 +36,8 @@ uint32_t settingsToFlags(const LauncherSettings& s);
 LauncherSettings settingsFromFlags(uint32_t flags);
 // The stored value, or the defaults when there is none.
 LauncherSettings readLauncherSettings();
-void writeLauncherSettings(const LauncherSettings& s);
+// False when the settings file could not be written.
+bool writeLauncherSettings(const LauncherSettings& s);
 // The button text of each option (commands 4 to 7, in order).
 const char* optionText(const LauncherSettings& s, int option);
 
@@ -44,7 +45,7 @@ const char* optionText(const LauncherSettings& s, int option);
 struct LauncherScreen {
     GuiElem* root = nullptr;
     GuiElem* options[4] = {};
-    GuiElem* status = nullptr;  // a line telling why Play or Visit site failed
+    GuiElem* status = nullptr;  // a line telling why Play, Quit or Visit site failed
 };
 
 // Builds the panel: title, version, the four option buttons, the status

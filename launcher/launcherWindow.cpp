@@ -81,7 +81,7 @@ void setLauncherClientSize(int w, int h)
     if (window) SDL_SetWindowSize(window, w, h);
 }
 
-void paintLauncher(GuiScreen* screen, ISoftwareGuiRenderer* renderer)
+bool followClientSize(ISoftwareGuiRenderer* renderer)
 {
     int w, h;
     launcherClientSize(&w, &h);
@@ -94,9 +94,14 @@ void paintLauncher(GuiScreen* screen, ISoftwareGuiRenderer* renderer)
         screenBuffer.pixels.setNum(w * h);
         logPrint("resized screen buffer to %dx%d", w, h);
     }
-    // The renderer reports the buffer's size, so it learns it before the layout.
     renderer->setBuffer(screenBuffer.pixels.data, w * 4, w, h);
-    if (resized) screen->updateLayout();
+    return resized;
+}
+
+void paintLauncher(GuiScreen* screen, ISoftwareGuiRenderer* renderer)
+{
+    // The renderer reports the buffer's size, so it learns it before the layout.
+    if (followClientSize(renderer)) screen->updateLayout();
     renderer->clear(0);
     screen->render();
     if (window) present();

@@ -8,15 +8,20 @@ BIN="$WORK/bin"
 mkdir -p "$BIN" "$WORK/path"
 cp "$LAUNCHER" "$BIN/launcher"
 cp "$SKY_BIN_DIR/font.tga" "$BIN/"
+# The stand-ins run beside the launcher, which does not wait for them: each
+# writes its record whole (a temporary file moved into place), and the checks
+# wait for it.
 cat >"$BIN/game" <<'EOF'
 #!/bin/sh
-echo "started with $# arguments" >"$(dirname "$0")/game-started"
+echo "started with $# arguments" >"$(dirname "$0")/game-started.tmp"
+mv "$(dirname "$0")/game-started.tmp" "$(dirname "$0")/game-started"
 EOF
 chmod +x "$BIN/game"
 # The web page opens through xdg-open; the stand-in records the address.
 cat >"$WORK/path/xdg-open" <<EOF
 #!/bin/sh
-echo "\$1" >"$WORK/opened"
+echo "\$1" >"$WORK/opened.tmp"
+mv "$WORK/opened.tmp" "$WORK/opened"
 EOF
 chmod +x "$WORK/path/xdg-open"
 SETTINGS="$XDG_CONFIG_HOME/Quillon Games/SKYWARD/settings"
@@ -47,6 +52,14 @@ run() {
   [ "$rc" -eq 0 ] || fail "$name: exit code $rc"
 }
 field() { json_get "$1.json" "j$2"; }
+# wait_for FILE TEXT: true once FILE holds TEXT, false after five seconds.
+wait_for() {
+  for _ in $(seq 50); do
+    [ "$(cat "$1" 2>/dev/null)" = "$2" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
 
 # No stored settings: the defaults show, and ending the run stores nothing.
 run fresh 3
@@ -68,11 +81,32 @@ EOF
 # No pass at all: still a picture and a clean end.
 run zero 0
 [ "$(field zero "['buffer']")" = "[640, 480]" ] || fail "no picture without a pass"
+# It is the panel as an idle pass draws it, not an empty buffer.
+cmp -s "$WORK/zero.png" "$WORK/fresh.png" || fail "the picture without a pass differs from an idle one"
+
+# A click on the very first pass already finds the buttons where they are drawn.
+run first 3 "0 mousemove $OPT1" "0 mousedown left" "0 mouseup left"
+[ "$(field first "['options'][0]")" = "Fullscreen" ] || fail "a click at pass 0: $(field first "['options'][0]")"
+
+# Relative output names count from where the launcher was started.
+mkdir -p "$WORK/here"
+(cd "$WORK/here" && "$BIN/launcher" --headless --steps 1 --dump-state here.json --shot here.png >"$WORK/here.out")
+[ -s "$WORK/here/here.json" ] && [ -s "$WORK/here/here.png" ] || fail "relative outputs not written where started"
+[ -e "$BIN/here.json" ] || [ -e "$BIN/here.png" ] && fail "relative outputs written beside the program"
+
+# Outputs that can't be written fail the run after the normal shutdown.
+"$BIN/launcher" --headless --steps 1 --dump-state "$WORK/none/state.json" --shot "$WORK/none/shot.png" \
+  >"$WORK/unwritable.out" 2>"$WORK/unwritable.err"
+rc=$?
+expect_rc 1
+expect_line unwritable.err "^ERROR: can't save the last frame to '$WORK/none/shot.png'$"
+expect_line unwritable.err "^ERROR: can't write the state dump to '$WORK/none/state.json'$"
+expect_line unwritable.out "^closed all systems$"
 
 # Fullscreen toggled twice, then Play: the same flags are stored and the game
 # starts without arguments; the launcher closes at once.
 run play 40 "$(click 1 $OPT1)" "$(click 5 $OPT1)" "$(click 10 $PLAY)"
-[ "$(cat "$BIN/game-started" 2>/dev/null)" = "started with 0 arguments" ] || fail "the game was not started alone"
+wait_for "$BIN/game-started" "started with 0 arguments" || fail "the game was not started alone"
 grep -qx "flags = dword:4" "$SETTINGS" || fail "Play stored: $(cat "$SETTINGS")"
 [ "$(field play "['passes']")" -lt 40 ] || fail "the launcher stayed open after Play"
 [ "$(field play "['options'][0]")" = "In window" ] || fail "toggled twice: $(field play "['options'][0]")"
@@ -81,6 +115,8 @@ grep -qx "flags = dword:4" "$SETTINGS" || fail "Play stored: $(cat "$SETTINGS")"
 rm -f "$BIN/game-started"
 run quit 40 "$(click 1 $OPT2)" "$(click 5 $QUIT)"
 grep -qx "flags = dword:6" "$SETTINGS" || fail "Quit stored: $(cat "$SETTINGS")"
+# A game started by mistake would have written its record by now.
+sleep 1
 [ -e "$BIN/game-started" ] && fail "Quit started the game"
 [ "$(field quit "['options'][1]")" = "Anti-aliasing: on" ] || fail "the option text did not follow"
 
@@ -91,7 +127,7 @@ grep -qx "flags = dword:6" "$SETTINGS" || fail "closing the window stored: $(cat
 
 # Visit site: the web page opens and the launcher stays.
 run visit 12 "$(click 1 $VISIT)"
-[ "$(cat "$WORK/opened" 2>/dev/null)" = "https://quillongames.com/skyward" ] || fail "the web page was not opened"
+wait_for "$WORK/opened" "https://quillongames.com/skyward" || fail "the web page was not opened"
 [ "$(field visit "['passes']")" = "12" ] || fail "Visit site closed the launcher"
 
 # A game that cannot be started: the reason shows and the launcher stays open.

@@ -73,6 +73,31 @@ TEST_F(LauncherPanel, AGameThatCannotStartLeavesTheLauncherOpenWithTheReason)
     EXPECT_EQ(actions.closes, 1);
 }
 
+TEST_F(LauncherPanel, SettingsThatCannotBeSavedKeepTheLauncherOpenAndSaySo)
+{
+    open();
+    // A file where the settings folder should be: nothing can be stored.
+    writeFileBytes(config.file("blocked"), "x", 1);
+    setenv("XDG_CONFIG_HOME", config.file("blocked").c_str(), 1);
+    command(CMD_TOGGLE_FULLSCREEN);
+    command(CMD_PLAY);
+    EXPECT_EQ(actions.starts, 0);  // the game would start with the old settings
+    EXPECT_EQ(actions.closes, 0);
+    EXPECT_TRUE(isVisible(panel.status));
+    EXPECT_STREQ(panel.status->text, "Can't save the settings");
+    showStatus(panel, "");
+    command(CMD_QUIT);
+    EXPECT_EQ(actions.closes, 0);  // the choice would be lost
+    EXPECT_STREQ(panel.status->text, "Can't save the settings");
+    // Once the folder can be written, Quit stores the choice and closes.
+    setenv("XDG_CONFIG_HOME", config.path.c_str(), 1);
+    command(CMD_QUIT);
+    EXPECT_EQ(actions.closes, 1);
+    uint32_t flags = 0;
+    ASSERT_TRUE(stored(&flags));
+    EXPECT_EQ(flags, 1u | 4u);
+}
+
 TEST_F(LauncherPanel, VisitSiteKeepsTheLauncherOpen)
 {
     open();
