@@ -7,6 +7,7 @@
 #include <string>
 
 #include "gui/swrender.h"
+#include "gui/textField.h"
 #include "launcher/launcherScreen.h"
 #include "launcher/launcherWindow.h"
 #include "launcher/processStart.h"
@@ -32,10 +33,10 @@ bool painted = false;  // the buffer holds a picture of the screen
 
 class SystemActions final : public LauncherActions {
 public:
-    bool startGame(std::string* error) override
+    bool startGame(const std::vector<std::string>& args, std::string* error) override
     {
         std::string path = dataPath("game");
-        if (startProgram(path, error)) return true;
+        if (startProgram(path, args, error)) return true;
         logPrint("can't start the game '%s': %s", path.c_str(), error->c_str());
         return false;
     }
@@ -85,6 +86,11 @@ bool writeLauncherDump(const char* path, int64_t passes)
     json.beginArray("options");
     for (int i = 0; i < 4; i++) json.value(optionText(settings, i));
     json.endArray();
+    json.beginArray("volumes");
+    for (int percent : settings.volumes) json.value((int64_t)percent);
+    json.endArray();
+    json.field("seed", seedText(panel).c_str());
+    json.field("typing", textFieldOf(panel.seed)->hasKeyboard());
     json.field("status", isVisible(panel.status) ? panel.status->text.c_str() : "");
     json.field("scale", screen->scale);
     json.beginArray("buffer");
@@ -170,7 +176,7 @@ int runLauncher(int argc, char** argv)
     // The screen lays itself out on creation: the renderer must know the
     // buffer's size by then, or the buttons sit nowhere until the next resize.
     followClientSize(renderer);
-    screen = new GuiScreen(renderer, panel.root, LAUNCHER_REF_WIDTH, LAUNCHER_REF_HEIGHT);
+    screen = new TextInputScreen(renderer, panel.root, LAUNCHER_REF_WIDTH, LAUNCHER_REF_HEIGHT);
     LauncherHandler::instance.screen = &panel;
     LauncherHandler::instance.settings = &settings;
     LauncherHandler::instance.actions = &systemActions;

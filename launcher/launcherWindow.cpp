@@ -44,7 +44,8 @@ void present()
 void openLauncherWindow(bool headless)
 {
     headlessWindow = headless;
-    const int W = 640, H = 480;
+    // Twice the screen's reference size in units of the shipped 8-pixel font.
+    const int W = 2 * 8 * LAUNCHER_REF_WIDTH, H = 2 * 8 * LAUNCHER_REF_HEIGHT;
     int x = 0, y = 0;
     SDL_Rect work;
     if (!headless && (SDL_GetDisplayUsableBounds(0, &work) == 0 || SDL_GetDisplayBounds(0, &work) == 0)) {

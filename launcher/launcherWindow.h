@@ -16,7 +16,7 @@ struct ScreenBuffer {
 };
 extern ScreenBuffer screenBuffer;
 
-// A 640 x 480 client area centred in the desktop's usable area (logs
+// An 864 x 560 client area centred in the desktop's usable area (logs
 // "wr: %d %d %d %d"), titled "SKYWARD! Launcher". Fatal on failure.
 void openLauncherWindow(bool headless);
 void closeLauncherWindow();

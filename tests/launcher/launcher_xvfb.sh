@@ -7,7 +7,7 @@ unset SDL_VIDEODRIVER
 command -v xvfb-run >/dev/null || { fail "xvfb-run is missing (scripts/install-deps.sh installs it)"; finish; }
 
 # A click on the first option well after the last real event.
-printf '40 mousemove 320 130\n41 mousedown left\n42 mouseup left\n' >"$WORK/late.txt"
+printf '40 mousemove 216 128\n41 mousedown left\n42 mouseup left\n' >"$WORK/late.txt"
 # A stall must fail the test, not hang it.
 timeout 60 xvfb-run -a -s "-screen 0 1280x800x24" "$GAME" --steps 50 --input "$WORK/late.txt" \
   --dump-state "$WORK/late.json" --shot "$WORK/late.png" >"$WORK/late.out" 2>"$WORK/late.err"
