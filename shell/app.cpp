@@ -71,14 +71,6 @@ void handleHotkeys()
     if (actionReleased(ACTION_SCREENSHOT)) takeScreenshot();
 }
 
-// An error the run cannot hide: on standard error as well as in the log.
-void reportOutputError(const char* what, const char* path)
-{
-    fprintf(stderr, "ERROR: can't %s '%s'\n", what, path);
-    fflush(stderr);
-    logPrint("ERROR: can't %s '%s'", what, path);
-}
-
 // Screen pixels to world: the inverse of the view-projection of the camera of
 // the last frame drawn (snapped to whole screen pixels).
 void updateScreenToWorld() { screenToWorld = inverse(viewProjectionFor(cameraCentre)); }
