@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "shell/log.h"
+#include "support/streams.h"
 
 namespace {
 
@@ -105,18 +106,6 @@ bool followLinks(std::string path, std::string* out)
     return false;
 }
 
-bool readWholeFile(const std::string& path, std::string* text)
-{
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f) return false;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof(buf), f)) > 0) text->append(buf, n);
-    bool ok = !ferror(f);
-    fclose(f);
-    return ok;
-}
-
 // The first line that reads as the named value becomes the new line (its
 // line ending kept); without one, the line is appended. Every other line,
 // comments and values of unknown form included, stays as it was.
@@ -189,7 +178,7 @@ bool writeSettingDwords(const SettingDword* values, int count)
     std::string text;
     struct stat st;
     bool exists = stat(target.c_str(), &st) == 0;
-    if (exists && !readWholeFile(target, &text)) {
+    if (exists && !readWholeFile(target.c_str(), &text)) {
         logPrint("can't read settings file '%s', not written", target.c_str());
         return false;
     }
