@@ -15,6 +15,7 @@
 #include "shell/log.h"
 #include "shell/paths.h"
 #include "shell/screenMessages.h"
+#include "shell/userFolders.h"
 #include "support/streams.h"
 
 static const uint32_t CACHE_MAGIC = 0x20100715;
@@ -115,7 +116,7 @@ static std::string cachePath(const ShaderSlot* s)
             suffix += alnum ? *c : '_';
         }
     }
-    std::string name = std::string("cache/") + s->fileName + suffix + ".cache";
+    std::string name = writeFolder(WRITE_SHADER_CACHE) + s->fileName + suffix + ".cache";
     return dataPath(name.c_str());
 }
 
@@ -284,6 +285,9 @@ static bool compile_and_cache(ShaderSlot* s)
 
     std::string path = cachePath(s);
     try {
+        // A user cache folder is made on the first write; the "cache" folder
+        // beside the program never is.
+        if (!prepareWriteFolder(WRITE_SHADER_CACHE)) throw OutputStream::Exception("can't make folder", 0);
         FileOutputStream out;
         if (!out.open(path.c_str(), "wb")) throw OutputStream::Exception("can't open file", 0);
         uint32_t names = 1;

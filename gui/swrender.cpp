@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "d3d/glyphGrid.h"
 #include "d3d/tga.h"
 
 namespace {
@@ -34,34 +35,6 @@ uint32_t blendPixel(uint32_t d, uint32_t c, uint32_t a)
     uint32_t g = (c & 0x0000FF00) * a + (d & 0x0000FF00) * na + 0x00008000;
     g = ((g + (g >> 8)) >> 8) & 0x0000FF00;
     return rb | g;
-}
-
-void measureSoftwareGlyphs(SoftwareFont* f)
-{
-    int cw = f->width / 16, ch = f->height / 16;
-    f->cellHeight = ch;
-    auto columnHasInk = [&](int x, int bottom) {
-        for (int y = bottom; y < bottom + ch; y++)
-            if (f->pixels[y * f->width + x] >> 24) return true;
-        return false;
-    };
-    for (int k = 0; k < 256; k++) {
-        int cellLeft = (k % 16) * cw;
-        int bottom = (15 - k / 16) * ch;
-        int left = cellLeft, right = cellLeft + cw;
-        while (left < right && !columnHasInk(left, bottom)) left++;
-        if (left == right) {
-            left = cellLeft;
-            right = cellLeft + cw / 2 + 1;
-        } else {
-            while (!columnHasInk(right - 1, bottom)) right--;
-        }
-        int* g = f->glyphs[k];
-        g[0] = left;
-        g[1] = bottom;
-        g[2] = right;
-        g[3] = bottom + ch;
-    }
 }
 
 SoftwareGuiRenderer::~SoftwareGuiRenderer()
@@ -215,7 +188,7 @@ SoftwareFont* SoftwareGuiRenderer::loadFont(const char* fileName)
     if (!load_tga(fileName, &f->width, &f->height, f->pixels)) fatalError("can't load font from %s", fileName);
     if (f->width % 16 || f->height % 16)
         fatalError("expected 16x16 font grid in %s, got %dx%d image", fileName, f->width, f->height);
-    measureSoftwareGlyphs(f);
+    measureGlyphGrid(f->pixels.data, f->width, f->height, f->glyphs, &f->cellHeight);
     fonts.append(f);
     return f;
 }

@@ -74,6 +74,3 @@ private:
 // d + (c - d) * a / 255 per colour channel with rounding, red and blue in
 // one multiply; the result's alpha byte is 0.
 uint32_t blendPixel(uint32_t dest, uint32_t colour, uint32_t alpha);
-// Measures the glyphs of a 16 x 16 grid image (bottom row first); a cell
-// without ink gets a glyph cell width / 2 + 1 wide at the cell's left edge.
-void measureSoftwareGlyphs(SoftwareFont* font);

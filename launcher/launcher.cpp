@@ -7,6 +7,7 @@
 #include <string>
 
 #include "gui/swrender.h"
+#include "gui/textField.h"
 #include "launcher/launcherScreen.h"
 #include "launcher/launcherWindow.h"
 #include "launcher/processStart.h"
@@ -16,6 +17,7 @@
 #include "shell/log.h"
 #include "shell/paths.h"
 #include "shell/pngFile.h"
+#include "shell/stateDump.h"
 #include "shell/window.h"
 
 namespace {
@@ -27,13 +29,14 @@ SoftwareGuiRenderer* renderer = nullptr;
 GuiScreen* screen = nullptr;
 LauncherScreen panel;
 LauncherSettings settings;
+bool painted = false;  // the buffer holds a picture of the screen
 
 class SystemActions final : public LauncherActions {
 public:
-    bool startGame(std::string* error) override
+    bool startGame(const std::vector<std::string>& args, std::string* error) override
     {
         std::string path = dataPath("game");
-        if (startProgram(path, error)) return true;
+        if (startProgram(path, args, error)) return true;
         logPrint("can't start the game '%s': %s", path.c_str(), error->c_str());
         return false;
     }
@@ -59,6 +62,9 @@ bool scriptHasEventsAt(int64_t pass)
     return false;
 }
 
+// Whether scripted events are still to come at this pass or later.
+bool scriptHasEventsFrom(int64_t pass) { return !automation.script.empty() && automation.script.back().step >= pass; }
+
 void shutdownLauncher()
 {
     logPrint("closing...");
@@ -71,33 +77,32 @@ void shutdownLauncher()
     logPrint("closed all systems");
 }
 
-std::string jsonString(const char* s)
+bool writeLauncherDump(const char* path, int64_t passes)
 {
-    std::string out = "\"";
-    for (; *s; s++) {
-        if (*s == '"' || *s == '\\') out += '\\';
-        if ((unsigned char)*s < 0x20) continue;
-        out += *s;
-    }
-    return out + "\"";
-}
-
-void writeLauncherDump(const char* path, int64_t passes)
-{
-    FILE* f = fopen(dataPath(path).c_str(), "w");
-    if (!f) {
-        logPrint("can't write the state dump '%s'", path);
-        return;
-    }
+    JsonWriter json;
+    json.beginObject();
+    json.field("passes", passes);
+    json.field("flags", (int64_t)settingsToFlags(settings));
+    json.beginArray("options");
+    for (int i = 0; i < 4; i++) json.value(optionText(settings, i));
+    json.endArray();
+    json.beginArray("volumes");
+    for (int percent : settings.volumes) json.value((int64_t)percent);
+    json.endArray();
+    json.field("seed", seedText(panel).c_str());
+    json.field("typing", textFieldOf(panel.seed)->hasKeyboard());
+    json.field("status", isVisible(panel.status) ? panel.status->text.c_str() : "");
+    json.field("scale", screen->scale);
+    json.beginArray("buffer");
+    json.value((int64_t)screenBuffer.width);
+    json.value((int64_t)screenBuffer.height);
+    json.endArray();
     const GuiRect& r = panel.root->boxRect;
-    fprintf(f, "{\n  \"passes\": %lld,\n  \"flags\": %u,\n  \"options\": [", (long long)passes,
-            settingsToFlags(settings));
-    for (int i = 0; i < 4; i++) fprintf(f, "%s%s", i ? ", " : "", jsonString(optionText(settings, i)).c_str());
-    fprintf(f, "],\n  \"status\": %s,\n",
-            jsonString(isVisible(panel.status) ? panel.status->text.c_str() : "").c_str());
-    fprintf(f, "  \"scale\": %d,\n  \"buffer\": [%d, %d],\n", screen->scale, screenBuffer.width, screenBuffer.height);
-    fprintf(f, "  \"panel\": [%g, %g, %g, %g]\n}\n", r.left, r.top, r.right, r.bottom);
-    fclose(f);
+    json.beginArray("panel");
+    for (float v : {r.left, r.top, r.right, r.bottom}) json.value((double)v);
+    json.endArray();
+    json.endObject();
+    return writeStateDumpFile(path, json);
 }
 
 // The main loop. With a window it waits for events instead of spinning: an
@@ -117,7 +122,10 @@ int64_t runMainLoop()
         int timeout = 0;
         if (!headless && !activity) {
             int left = GUI_STEP_MS - msSince(lastStep);
-            timeout = busy ? (left > 0 ? left : 0) : -1;
+            // A run that counts passes, or has scripted events to come, must
+            // keep passing even when no event wakes it.
+            bool counting = automation.maxSteps >= 0 || scriptHasEventsFrom(pass);
+            timeout = busy ? (left > 0 ? left : 0) : counting ? GUI_STEP_MS : -1;
         }
         activity = pumpLauncherEvents(timeout, &needPaint) || activity;
         reapStartedPrograms();
@@ -130,6 +138,7 @@ int64_t runMainLoop()
         if (needPaint && !quitRequested) {
             paintLauncher(screen, renderer);
             needPaint = false;
+            painted = true;
         }
         busy = activity || keyHeld(VK_LBUTTON) || keyHeld(VK_RBUTTON);
         pass++;
@@ -164,7 +173,10 @@ int runLauncher(int argc, char** argv)
     int fontCell = renderer->unit();
     registerStandardBehaviours();
     panel = buildLauncherScreen(fontCell);
-    screen = new GuiScreen(renderer, panel.root, LAUNCHER_REF_WIDTH, LAUNCHER_REF_HEIGHT);
+    // The screen lays itself out on creation: the renderer must know the
+    // buffer's size by then, or the buttons sit nowhere until the next resize.
+    followClientSize(renderer);
+    screen = new TextInputScreen(renderer, panel.root, LAUNCHER_REF_WIDTH, LAUNCHER_REF_HEIGHT);
     LauncherHandler::instance.screen = &panel;
     LauncherHandler::instance.settings = &settings;
     LauncherHandler::instance.actions = &systemActions;
@@ -174,13 +186,22 @@ int runLauncher(int argc, char** argv)
 
     int64_t passes = runMainLoop();
     // A run that ended before its first paint still has a picture to save.
-    if (screenBuffer.pixels.num == 0) paintLauncher(screen, renderer);
+    if (!painted) paintLauncher(screen, renderer);
 
+    // Relative output names count from where the run was started, as the
+    // game's do; a file that can't be written fails the run after the
+    // normal shutdown.
+    bool outputsWritten = true;
     if (!automation.shotFile.empty() &&
-        !writePngFile(dataPath(automation.shotFile.c_str()).c_str(), screenBuffer.pixels.data, screenBuffer.width,
-                      screenBuffer.height, screenBuffer.width * 4))
-        logPrint("can't save the screen buffer to '%s'", automation.shotFile.c_str());
-    if (!automation.dumpStateFile.empty()) writeLauncherDump(automation.dumpStateFile.c_str(), passes);
+        !writePngFile(automation.shotFile.c_str(), screenBuffer.pixels.data, screenBuffer.width, screenBuffer.height,
+                      screenBuffer.width * 4)) {
+        reportOutputError("save the last frame to", automation.shotFile.c_str());
+        outputsWritten = false;
+    }
+    if (!automation.dumpStateFile.empty() && !writeLauncherDump(automation.dumpStateFile.c_str(), passes)) {
+        reportOutputError("write the state dump to", automation.dumpStateFile.c_str());
+        outputsWritten = false;
+    }
     shutdownLauncher();
-    return 0;
+    return outputsWritten ? 0 : 1;
 }

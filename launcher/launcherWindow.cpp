@@ -44,7 +44,8 @@ void present()
 void openLauncherWindow(bool headless)
 {
     headlessWindow = headless;
-    const int W = 640, H = 480;
+    // Twice the screen's reference size in units of the shipped 8-pixel font.
+    const int W = 2 * 8 * LAUNCHER_REF_WIDTH, H = 2 * 8 * LAUNCHER_REF_HEIGHT;
     int x = 0, y = 0;
     SDL_Rect work;
     if (!headless && (SDL_GetDisplayUsableBounds(0, &work) == 0 || SDL_GetDisplayBounds(0, &work) == 0)) {
@@ -81,7 +82,7 @@ void setLauncherClientSize(int w, int h)
     if (window) SDL_SetWindowSize(window, w, h);
 }
 
-void paintLauncher(GuiScreen* screen, ISoftwareGuiRenderer* renderer)
+bool followClientSize(ISoftwareGuiRenderer* renderer)
 {
     int w, h;
     launcherClientSize(&w, &h);
@@ -94,9 +95,14 @@ void paintLauncher(GuiScreen* screen, ISoftwareGuiRenderer* renderer)
         screenBuffer.pixels.setNum(w * h);
         logPrint("resized screen buffer to %dx%d", w, h);
     }
-    // The renderer reports the buffer's size, so it learns it before the layout.
     renderer->setBuffer(screenBuffer.pixels.data, w * 4, w, h);
-    if (resized) screen->updateLayout();
+    return resized;
+}
+
+void paintLauncher(GuiScreen* screen, ISoftwareGuiRenderer* renderer)
+{
+    // The renderer reports the buffer's size, so it learns it before the layout.
+    if (followClientSize(renderer)) screen->updateLayout();
     renderer->clear(0);
     screen->render();
     if (window) present();

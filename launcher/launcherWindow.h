@@ -16,15 +16,19 @@ struct ScreenBuffer {
 };
 extern ScreenBuffer screenBuffer;
 
-// A 640 x 480 client area centred in the desktop's usable area (logs
+// An 864 x 560 client area centred in the desktop's usable area (logs
 // "wr: %d %d %d %d"), titled "SKYWARD! Launcher". Fatal on failure.
 void openLauncherWindow(bool headless);
 void closeLauncherWindow();
 void launcherClientSize(int* width, int* height);
 void setLauncherClientSize(int width, int height);
 
-// Follows the client size (logs "resized screen buffer to %dx%d" and lays
-// the screen out again), draws the screen into the buffer and shows it.
+// Sizes the buffer to the client area (logs "resized screen buffer to
+// %dx%d" on a change) and hands it to the renderer; true when it changed.
+// A screen laid out before this would see a buffer of no size.
+bool followClientSize(ISoftwareGuiRenderer* renderer);
+// Follows the client size (laying the screen out again on a change), draws
+// the screen into the buffer and shows it.
 void paintLauncher(GuiScreen* screen, ISoftwareGuiRenderer* renderer);
 
 // Waits up to timeoutMs for an event (negative: until one comes, 0: not at

@@ -23,10 +23,12 @@ bool spawn(const char* file, char* const argv[], bool searchPath, std::string* e
 
 }  // namespace
 
-bool startProgram(const std::string& path, std::string* error)
+bool startProgram(const std::string& path, const std::vector<std::string>& args, std::string* error)
 {
-    char* argv[] = {(char*)path.c_str(), nullptr};
-    return spawn(path.c_str(), argv, false, error);
+    std::vector<char*> argv = {(char*)path.c_str()};
+    for (const std::string& a : args) argv.push_back((char*)a.c_str());
+    argv.push_back(nullptr);
+    return spawn(path.c_str(), argv.data(), false, error);
 }
 
 bool openInBrowser(const char* address, std::string* error)

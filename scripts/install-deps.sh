@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   libgl1-mesa-dri libegl-mesa0 mesa-utils xvfb xauth
-  python3 xdg-utils
+  python3 xdg-utils desktop-file-utils
   libvorbis-dev
 )
 

@@ -31,6 +31,7 @@
 #include "shell/actions.h"
 #include "shell/screenshot.h"
 #include "shell/stateDump.h"
+#include "shell/userFolders.h"
 #include "shell/watcher.h"
 #include "shell/window.h"
 #include "sound/sound.h"
@@ -70,14 +71,6 @@ void handleHotkeys()
             switchGameMode(playGameMode);
     }
     if (actionReleased(ACTION_SCREENSHOT)) takeScreenshot();
-}
-
-// An error the run cannot hide: on standard error as well as in the log.
-void reportOutputError(const char* what, const char* path)
-{
-    fprintf(stderr, "ERROR: can't %s '%s'\n", what, path);
-    fflush(stderr);
-    logPrint("ERROR: can't %s '%s'", what, path);
 }
 
 // Screen pixels to world: the inverse of the view-projection of the camera of
@@ -218,6 +211,7 @@ int runGame(int argc, char** argv)
     // 1. The program directory.
     setProgramDirectory(readModulePath().c_str());
     logPrint("app path: '%s'", programDirectory);
+    chooseWriteFolders(processEnv);
 
     // 2. Counter, random seed, step rate, start-up timestamp.
     frameClock.setFrequency((int64_t)SDL_GetPerformanceFrequency());

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -57,7 +58,8 @@ bool parseDecimal(const char* s, int64_t lo, int64_t hi, int64_t* out)
     return true;
 }
 
-// A seed is 0 .. 2^64-1 in decimal, or hexadecimal with an explicit "0x".
+}  // namespace
+
 bool parseSeed(const char* s, uint64_t* out)
 {
     if (s[0] != '0' || (s[1] != 'x' && s[1] != 'X')) return parseUnsignedDecimal(s, out);
@@ -72,6 +74,8 @@ bool parseSeed(const char* s, uint64_t* out)
     *out = v;
     return true;
 }
+
+namespace {
 
 // A finite decimal number ("12", "-3.5", "1e2"); no hex, "nan" or "inf".
 bool parseFloat(const std::string& s, float* out)
@@ -332,4 +336,11 @@ void injectScriptedInput(int64_t step)
                 break;
         }
     }
+}
+
+void reportOutputError(const char* what, const char* path)
+{
+    fprintf(stderr, "ERROR: can't %s '%s'\n", what, path);
+    fflush(stderr);
+    logPrint("ERROR: can't %s '%s'", what, path);
 }

@@ -65,5 +65,12 @@ bool automationSwitchTakesValue(const char* arg);
 // "FILE:LINE: reason" in error.
 bool parseInputScript(const std::string& text, const std::string& fileName, std::vector<ScriptedEvent>* out,
                       std::string* error);
+// A seed is 0 .. 2^64-1 in decimal, or hexadecimal with an explicit "0x"
+// (1 to 16 digits, either case); nothing else, not even spaces.
+bool parseSeed(const char* text, uint64_t* seed);
+// An output file a run was asked for and could not write ("save the last
+// frame to", path): an error the run cannot hide, on standard error as well
+// as in the log.
+void reportOutputError(const char* what, const char* path);
 // Feeds the events of the given step through the window's input path.
 void injectScriptedInput(int64_t step);

@@ -14,7 +14,7 @@ static void appendBytes(void* context, void* data, int size)
     out->insert(out->end(), (unsigned char*)data, (unsigned char*)data + size);
 }
 
-bool writePngFile(const char* path, const uint32_t* pixels, int w, int h, int pitchBytes)
+bool writePngFile(const char* path, const uint32_t* pixels, int w, int h, int pitchBytes, bool keepAlpha)
 {
     // The PNG wants R, G, B, A bytes.
     std::vector<uint8_t> rgba((size_t)w * h * 4);
@@ -25,7 +25,7 @@ bool writePngFile(const char* path, const uint32_t* pixels, int w, int h, int pi
             dst[0] = (uint8_t)(src[x] >> 16);
             dst[1] = (uint8_t)(src[x] >> 8);
             dst[2] = (uint8_t)src[x];
-            dst[3] = 0xFF;
+            dst[3] = keepAlpha ? (uint8_t)(src[x] >> 24) : 0xFF;
         }
     }
     std::vector<unsigned char> png;

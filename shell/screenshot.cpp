@@ -5,11 +5,13 @@
 
 #include <cstdio>
 #include <ctime>
+#include <string>
 
 #include "d3d/d3d.h"
 #include "shell/log.h"
 #include "shell/paths.h"
 #include "shell/pngFile.h"
+#include "shell/userFolders.h"
 
 enum ShotResult { SHOT_NO_CAPTURE, SHOT_NOT_WRITTEN, SHOT_SAVED };
 
@@ -29,14 +31,18 @@ void takeScreenshot()
 {
     uint64_t start = SDL_GetPerformanceCounter();
     logPrint("screenshot...");
-    char name[64] = "shots/shot.png";
+    char file[64] = "shot.png";
     time_t now = time(nullptr);
     struct tm local;
     if (localtime_r(&now, &local))
-        snprintf(name, sizeof(name), "shots/shot%4u_%02u_%02u_%02u_%02u_%02u.png", (unsigned)local.tm_year + 1900,
+        snprintf(file, sizeof(file), "shot%4u_%02u_%02u_%02u_%02u_%02u.png", (unsigned)local.tm_year + 1900,
                  (unsigned)local.tm_mon + 1, (unsigned)local.tm_mday, (unsigned)local.tm_hour, (unsigned)local.tm_min,
                  (unsigned)local.tm_sec);
-    ShotResult r = captureToFile(name);
+    // "shots/" beside the game, or the user's pictures folder for an
+    // installed game (made on the first screenshot).
+    std::string path = writeFolder(WRITE_SCREENSHOTS) + file;
+    const char* name = path.c_str();
+    ShotResult r = prepareWriteFolder(WRITE_SCREENSHOTS) ? captureToFile(name) : SHOT_NOT_WRITTEN;
     // A frame that can't be read back is not reported.
     if (r == SHOT_NO_CAPTURE) return;
     if (r == SHOT_SAVED) {

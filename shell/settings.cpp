@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "shell/log.h"
+#include "support/streams.h"
 
 namespace {
 
@@ -105,18 +106,6 @@ bool followLinks(std::string path, std::string* out)
     return false;
 }
 
-bool readWholeFile(const std::string& path, std::string* text)
-{
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f) return false;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof(buf), f)) > 0) text->append(buf, n);
-    bool ok = !ferror(f);
-    fclose(f);
-    return ok;
-}
-
 // The first line that reads as the named value becomes the new line (its
 // line ending kept); without one, the line is appended. Every other line,
 // comments and values of unknown form included, stays as it was.
@@ -176,26 +165,37 @@ bool readSettingDword(const char* name, uint32_t* value)
     return false;
 }
 
-void writeSettingDword(const char* name, uint32_t value)
+bool writeSettingDwords(const SettingDword* values, int count)
 {
     std::string dir = configRoot() + "/" SETTINGS_KEY_PATH;
-    if (!makeDirs(dir)) return;
+    if (!makeDirs(dir)) return false;
     // A linked settings file is written where the link leads.
     std::string target;
     if (!followLinks(settingsFilePath(), &target)) {
         logPrint("can't follow the settings link '%s', not written", settingsFilePath().c_str());
-        return;
+        return false;
     }
     std::string text;
     struct stat st;
     bool exists = stat(target.c_str(), &st) == 0;
-    if (exists && !readWholeFile(target, &text)) {
+    if (exists && !readWholeFile(target.c_str(), &text)) {
         logPrint("can't read settings file '%s', not written", target.c_str());
-        return;
+        return false;
     }
-    std::string line = std::string(name) + " = dword:" + std::to_string(value);
-    replaceOrAppendEntry(&text, name, line);
-    mode_t mode = st.st_mode & 07777;
-    if (!replaceFile(target, text, exists ? &mode : nullptr))
+    for (int i = 0; i < count; i++) {
+        std::string line = std::string(values[i].name) + " = dword:" + std::to_string(values[i].value);
+        replaceOrAppendEntry(&text, values[i].name, line);
+    }
+    mode_t mode = exists ? st.st_mode & 07777 : 0;
+    if (!replaceFile(target, text, exists ? &mode : nullptr)) {
         logPrint("can't write settings file '%s'", target.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool writeSettingDword(const char* name, uint32_t value)
+{
+    SettingDword one{name, value};
+    return writeSettingDwords(&one, 1);
 }

@@ -13,12 +13,18 @@
 // True only for an existing value of the 32-bit number type; otherwise the
 // output is left untouched.
 bool readSettingDword(const char* name, uint32_t* value);
-// Creates the folder and file when missing and replaces the file atomically
-// (temporary file beside it, then rename). Every other line stays exactly as
-// it was, the file keeps its permissions, and a linked file is written at
-// the link's target. A file that exists but can't be read is left alone
-// (logged); a folder that can't be made skips the write silently.
-void writeSettingDword(const char* name, uint32_t value);
+struct SettingDword {
+    const char* name;
+    uint32_t value;
+};
+// Stores the values in one replacement of the file: creates the folder and
+// file when missing and replaces the file atomically (temporary file beside
+// it, then rename). Every other line stays exactly as it was, the file keeps
+// its permissions, and a linked file is written at the link's target. A file
+// that exists but can't be read is left alone (logged); a folder that can't
+// be made skips the write silently. True when the file now holds the values.
+bool writeSettingDwords(const SettingDword* values, int count);
+bool writeSettingDword(const char* name, uint32_t value);
 
 // The settings file's full path (folders need not exist).
 std::string settingsFilePath();

@@ -130,7 +130,11 @@ bool writeStateDump(const char* path, const char* modeName, int64_t steps, uint6
     json.field("random_state", (const char*)hex);
     for (StateDumpSection s : sections()) s(json);
     json.endObject();
+    return writeStateDumpFile(path, json);
+}
 
+bool writeStateDumpFile(const char* path, const JsonWriter& json)
+{
     FILE* f = fopen(path, "w");
     if (!f) {
         logPrint("can't write state dump '%s'", path);

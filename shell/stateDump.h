@@ -44,3 +44,6 @@ using StateDumpSection = void (*)(JsonWriter& json);
 void addStateDumpSection(StateDumpSection section);
 // Writes the whole dump; false (and a log line) when the file can't be written.
 bool writeStateDump(const char* path, const char* modeName, int64_t steps, uint64_t randomState);
+// Writes the finished JSON text and a newline; false (and a log line) when the
+// file can't be written.
+bool writeStateDumpFile(const char* path, const JsonWriter& json);

@@ -3,38 +3,16 @@
 
 #include <cstring>
 
+#include "d3d/glyphGrid.h"
+
 #include "support/utils.h"
 
 void measureGlyphs(FontMetrics* m, const uint32_t* pixels, int width, int height)
 {
     m->texWidth = width;
     m->texHeight = height;
-    int cw = width / 16, ch = height / 16;
-    m->cellWidth = cw;
-    m->cellHeight = ch;
-    auto columnHasInk = [&](int x, int bottom) {
-        for (int y = bottom; y < bottom + ch; y++)
-            if (pixels[(size_t)y * width + x] >> 24) return true;
-        return false;
-    };
-    for (int c = 0; c < 256; c++) {
-        int cellLeft = (c % 16) * cw;
-        int bottom = (15 - c / 16) * ch;
-        int left = cellLeft, right;
-        while (left < cellLeft + cw && !columnHasInk(left, bottom)) left++;
-        if (left == cellLeft + cw) {
-            left = cellLeft;
-            right = left + cw / 2;
-        } else {
-            right = cellLeft + cw - 1;
-            while (right > left && !columnHasInk(right, bottom)) right--;
-        }
-        int* g = m->glyphs[c];
-        g[0] = left;
-        g[1] = bottom;
-        g[2] = right + 1;
-        g[3] = bottom + ch;
-    }
+    m->cellWidth = width / 16;
+    measureGlyphGrid(pixels, width, height, m->glyphs, &m->cellHeight);
 }
 
 int fontScaleFor(const FontMetrics& m, int screenHeight)

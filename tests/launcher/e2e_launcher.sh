@@ -8,26 +8,36 @@ BIN="$WORK/bin"
 mkdir -p "$BIN" "$WORK/path"
 cp "$LAUNCHER" "$BIN/launcher"
 cp "$SKY_BIN_DIR/font.tga" "$BIN/"
+# The stand-ins run beside the launcher, which does not wait for them: each
+# writes its record whole (a temporary file moved into place), and the checks
+# wait for it.
 cat >"$BIN/game" <<'EOF'
 #!/bin/sh
-echo "started with $# arguments" >"$(dirname "$0")/game-started"
+echo "started with $# arguments${1+: $*}" >"$(dirname "$0")/game-started.tmp"
+mv "$(dirname "$0")/game-started.tmp" "$(dirname "$0")/game-started"
 EOF
 chmod +x "$BIN/game"
 # The web page opens through xdg-open; the stand-in records the address.
 cat >"$WORK/path/xdg-open" <<EOF
 #!/bin/sh
-echo "\$1" >"$WORK/opened"
+echo "\$1" >"$WORK/opened.tmp"
+mv "$WORK/opened.tmp" "$WORK/opened"
 EOF
 chmod +x "$WORK/path/xdg-open"
 SETTINGS="$XDG_CONFIG_HOME/Quillon Games/SKYWARD/settings"
 
-# Button centres at 640 x 480 (scale 2): the four options down the middle,
-# Quit, Visit site and Play along the bottom.
-OPT1="320 130"
-OPT2="320 194"
-QUIT="106 406"
-VISIT="320 406"
-PLAY="534 406"
+# Button centres at 864 x 560 (scale 2): the four options down the left, the
+# volumes' - and + down the right, the seed field across, Quit, Visit site
+# and Play along the bottom.
+OPT1="216 128"
+OPT2="216 192"
+MASTER_DOWN="472 128"
+MUSIC_UP="808 192"
+EFFECTS_DOWN="472 256"
+SEED="480 384"
+QUIT="120 488"
+VISIT="432 488"
+PLAY="744 488"
 
 # click PASS X Y: move there, press and release on the following passes.
 click() {
@@ -46,7 +56,25 @@ run() {
   rc=$?
   [ "$rc" -eq 0 ] || fail "$name: exit code $rc"
 }
+# keys PASS KEY...: each key pressed and released on its own pass from PASS on.
+keys() {
+  local pass="$1"
+  shift
+  for k in "$@"; do
+    echo "$pass keydown $k"
+    echo "$pass keyup $k"
+    pass=$((pass + 1))
+  done
+}
 field() { json_get "$1.json" "j$2"; }
+# wait_for FILE TEXT: true once FILE holds TEXT, false after five seconds.
+wait_for() {
+  for _ in $(seq 50); do
+    [ "$(cat "$1" 2>/dev/null)" = "$2" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
 
 # No stored settings: the defaults show, and ending the run stores nothing.
 run fresh 3
@@ -55,24 +83,45 @@ run fresh 3
 expect_line fresh.out "^app path: '$BIN/'$"
 expect_line fresh.out "^wr: -?[0-9]+ -?[0-9]+ -?[0-9]+ -?[0-9]+$"
 expect_line fresh.out "^total start-up time: [0-9]+ ms$"
-expect_line fresh.out "^resized screen buffer to 640x480$"
+expect_line fresh.out "^resized screen buffer to 864x560$"
 expect_line fresh.out "^closing\.\.\.$"
 expect_line fresh.out "^closed all systems$"
 [ -e "$SETTINGS" ] && fail "a run that ends without Play or Quit stored settings"
-python3 - "$WORK/fresh.png" <<'EOF' || fail "the picture is not a 640 x 480 PNG"
+python3 - "$WORK/fresh.png" <<'EOF' || fail "the picture is not an 864 x 560 PNG"
 import struct, sys
 data = open(sys.argv[1], "rb").read()
-assert data[:8] == b"\x89PNG\r\n\x1a\n" and struct.unpack(">II", data[16:24]) == (640, 480)
+assert data[:8] == b"\x89PNG\r\n\x1a\n" and struct.unpack(">II", data[16:24]) == (864, 560)
 EOF
 
 # No pass at all: still a picture and a clean end.
 run zero 0
-[ "$(field zero "['buffer']")" = "[640, 480]" ] || fail "no picture without a pass"
+[ "$(field zero "['buffer']")" = "[864, 560]" ] || fail "no picture without a pass"
+# It is the panel as an idle pass draws it, not an empty buffer.
+cmp -s "$WORK/zero.png" "$WORK/fresh.png" || fail "the picture without a pass differs from an idle one"
+
+# A click on the very first pass already finds the buttons where they are drawn.
+run first 3 "0 mousemove $OPT1" "0 mousedown left" "0 mouseup left"
+[ "$(field first "['options'][0]")" = "Fullscreen" ] || fail "a click at pass 0: $(field first "['options'][0]")"
+
+# Relative output names count from where the launcher was started.
+mkdir -p "$WORK/here"
+(cd "$WORK/here" && "$BIN/launcher" --headless --steps 1 --dump-state here.json --shot here.png >"$WORK/here.out")
+[ -s "$WORK/here/here.json" ] && [ -s "$WORK/here/here.png" ] || fail "relative outputs not written where started"
+[ -e "$BIN/here.json" ] || [ -e "$BIN/here.png" ] && fail "relative outputs written beside the program"
+
+# Outputs that can't be written fail the run after the normal shutdown.
+"$BIN/launcher" --headless --steps 1 --dump-state "$WORK/none/state.json" --shot "$WORK/none/shot.png" \
+  >"$WORK/unwritable.out" 2>"$WORK/unwritable.err"
+rc=$?
+expect_rc 1
+expect_line unwritable.err "^ERROR: can't save the last frame to '$WORK/none/shot.png'$"
+expect_line unwritable.err "^ERROR: can't write the state dump to '$WORK/none/state.json'$"
+expect_line unwritable.out "^closed all systems$"
 
 # Fullscreen toggled twice, then Play: the same flags are stored and the game
 # starts without arguments; the launcher closes at once.
 run play 40 "$(click 1 $OPT1)" "$(click 5 $OPT1)" "$(click 10 $PLAY)"
-[ "$(cat "$BIN/game-started" 2>/dev/null)" = "started with 0 arguments" ] || fail "the game was not started alone"
+wait_for "$BIN/game-started" "started with 0 arguments" || fail "the game was not started alone"
 grep -qx "flags = dword:4" "$SETTINGS" || fail "Play stored: $(cat "$SETTINGS")"
 [ "$(field play "['passes']")" -lt 40 ] || fail "the launcher stayed open after Play"
 [ "$(field play "['options'][0]")" = "In window" ] || fail "toggled twice: $(field play "['options'][0]")"
@@ -81,6 +130,8 @@ grep -qx "flags = dword:4" "$SETTINGS" || fail "Play stored: $(cat "$SETTINGS")"
 rm -f "$BIN/game-started"
 run quit 40 "$(click 1 $OPT2)" "$(click 5 $QUIT)"
 grep -qx "flags = dword:6" "$SETTINGS" || fail "Quit stored: $(cat "$SETTINGS")"
+# A game started by mistake would have written its record by now.
+sleep 1
 [ -e "$BIN/game-started" ] && fail "Quit started the game"
 [ "$(field quit "['options'][1]")" = "Anti-aliasing: on" ] || fail "the option text did not follow"
 
@@ -89,9 +140,41 @@ run close 40 "$(click 1 $OPT1)" "5 keydown ALT" "6 keydown F4"
 grep -qx "flags = dword:6" "$SETTINGS" || fail "closing the window stored: $(cat "$SETTINGS")"
 [ "$(field close "['passes']")" -lt 40 ] || fail "Alt+F4 did not close the launcher"
 
+# Volumes: master down twice, music up (already full), effects down, then
+# Play: all three are stored with the flags, and the next start shows them.
+rm -f "$BIN/game-started"
+run volumes 40 "$(click 1 $MASTER_DOWN)" "$(click 4 $MASTER_DOWN)" "$(click 7 $MUSIC_UP)" "$(click 10 $EFFECTS_DOWN)" \
+  "$(click 13 $PLAY)"
+wait_for "$BIN/game-started" "started with 0 arguments" || fail "the game did not start after the volumes"
+for line in "volume_master = dword:80" "volume_music = dword:100" "volume_effects = dword:90" "flags = dword:6"; do
+  grep -qx "$line" "$SETTINGS" || fail "volumes: no '$line' in $(cat "$SETTINGS")"
+done
+run volumes_again 2
+[ "$(field volumes_again "['volumes']")" = "[80, 100, 90]" ] || fail "stored volumes: $(field volumes_again "['volumes']")"
+
+# A seed typed into the field (a slip taken back with Backspace) goes to the
+# game as a decimal --seed.
+rm -f "$BIN/game-started"
+run seed 40 "$(click 1 $SEED)" "$(keys 4 0 X 1 F F BACK)" "$(click 12 $PLAY)"
+wait_for "$BIN/game-started" "started with 2 arguments: --seed 31" ||
+  fail "the seed did not reach the game: $(cat "$BIN/game-started" 2>/dev/null)"
+
+# Keys typed before the field is clicked, or after a click elsewhere, type
+# nothing; a bad seed says so and starts nothing.
+rm -f "$BIN/game-started"
+run badseed 40 "$(keys 1 7)" "$(click 3 $SEED)" "$(keys 6 0 X)" "$(click 9 $OPT1)" "$(keys 12 5)" \
+  "$(click 14 $PLAY)"
+[ "$(field badseed "['seed']")" = "0x" ] || fail "typed seed: '$(field badseed "['seed']")'"
+[ "$(field badseed "['typing']")" = "False" ] || fail "the field kept the keyboard after a click elsewhere"
+[ "$(field badseed "['status']")" = "Bad seed: 0 to 18446744073709551615, or hex after 0x" ] ||
+  fail "bad seed status: '$(field badseed "['status']")'"
+[ "$(field badseed "['passes']")" = "40" ] || fail "a bad seed closed the launcher"
+sleep 1
+[ -e "$BIN/game-started" ] && fail "a bad seed started the game"
+
 # Visit site: the web page opens and the launcher stays.
 run visit 12 "$(click 1 $VISIT)"
-[ "$(cat "$WORK/opened" 2>/dev/null)" = "https://quillongames.com/skyward" ] || fail "the web page was not opened"
+wait_for "$WORK/opened" "https://quillongames.com/skyward" || fail "the web page was not opened"
 [ "$(field visit "['passes']")" = "12" ] || fail "Visit site closed the launcher"
 
 # A game that cannot be started: the reason shows and the launcher stays open.

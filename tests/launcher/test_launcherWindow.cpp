@@ -57,32 +57,32 @@ struct LauncherWindow : LauncherPanel {
     }
 };
 
-TEST_F(LauncherWindow, ASixteenPixelFontDoublesTheScaleAtTwelveEightyAndStaysCentred)
+TEST_F(LauncherWindow, ASixteenPixelFontDoublesTheScaleAtTwiceTheSizeAndStaysCentred)
 {
     useDoubledFont();
     ASSERT_EQ(renderer.unit(), 16);
     open();
-    paintAt(640, 480);
+    paintAt(864, 560);
     EXPECT_EQ(screen->scale, 1);
     testing::internal::CaptureStdout();
-    paintAt(1280, 960);
+    paintAt(1728, 1120);
     std::string log = testing::internal::GetCapturedStdout();
-    EXPECT_NE(log.find("resized screen buffer to 1280x960"), std::string::npos) << log;
+    EXPECT_NE(log.find("resized screen buffer to 1728x1120"), std::string::npos) << log;
     EXPECT_EQ(screen->scale, 2);
-    EXPECT_EQ(screenBuffer.width, 1280);
+    EXPECT_EQ(screenBuffer.width, 1728);
     EXPECT_EQ(at(0, 0), 0x101010u);
-    EXPECT_EQ(at(1279, 959), 0x101010u);
-    // A window with room to spare: the 1280 x 960 panel sits in its middle.
-    paintAt(1300, 1000);
+    EXPECT_EQ(at(1727, 1119), 0x101010u);
+    // A window with room to spare: the 1728 x 1120 panel sits in its middle.
+    paintAt(1748, 1160);
     EXPECT_EQ(screen->scale, 2);
     EXPECT_EQ(at(9, 500), 0u);
     EXPECT_EQ(at(10, 500), 0x101010u);
-    EXPECT_EQ(at(1289, 500), 0x101010u);
-    EXPECT_EQ(at(1290, 500), 0u);
+    EXPECT_EQ(at(1737, 500), 0x101010u);
+    EXPECT_EQ(at(1738, 500), 0u);
     EXPECT_EQ(at(650, 19), 0u);
     EXPECT_EQ(at(650, 20), 0x101010u);
-    EXPECT_EQ(at(650, 979), 0x101010u);
-    EXPECT_EQ(at(650, 980), 0u);
+    EXPECT_EQ(at(650, 1139), 0x101010u);
+    EXPECT_EQ(at(650, 1140), 0u);
     // An unchanged size repaints without resizing.
     testing::internal::CaptureStdout();
     paintLauncher(screen, &renderer);
@@ -92,21 +92,21 @@ TEST_F(LauncherWindow, ASixteenPixelFontDoublesTheScaleAtTwelveEightyAndStaysCen
 TEST_F(LauncherWindow, PicturesForAPersonToLookAt)
 {
     open();
-    paintAt(640, 480);
+    paintAt(864, 560);
     EXPECT_EQ(screen->scale, 2);
     // The title is yellow, the option buttons grey with light text.
     int yellow = 0;
-    for (int x = 0; x < 640; x++)
+    for (int x = 0; x < 864; x++)
         for (int y = 16; y < 80; y++) yellow += at(x, y) == 0xFFF000;
     EXPECT_GT(yellow, 1000);
     GuiElem* look = findByName(panel.options[0], ".normal");
     EXPECT_EQ(at((int)look->boxRect.left + 3, (int)look->boxRect.top + 3), 0x323232u);
-    savePicture("launcher_640x480.png");
+    savePicture("launcher_864x560.png");
     actions.startWorks = false;
     command(CMD_PLAY);
-    paintAt(1280, 960);
+    paintAt(1728, 1120);
     EXPECT_EQ(screen->scale, 4);
-    savePicture("launcher_1280x960.png");
+    savePicture("launcher_1728x1120.png");
 }
 
 }  // namespace

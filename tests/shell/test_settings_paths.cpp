@@ -29,7 +29,7 @@ TEST(Settings, MissingValueLeavesOutputUntouched)
 TEST(Settings, WriteCreatesFolderAndReadsBack)
 {
     ConfigHome home;
-    writeSettingDword("flags", 5);
+    EXPECT_TRUE(writeSettingDword("flags", 5));
     uint32_t v = 0;
     EXPECT_TRUE(readSettingDword("flags", &v));
     EXPECT_EQ(v, 5u);
@@ -101,7 +101,7 @@ TEST(SettingsWriter, AnUnreadableFileIsLeftAloneAndLogged)
     unlink(path.c_str());
     ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
     testing::internal::CaptureStdout();
-    writeSettingDword("flags", 5);
+    EXPECT_FALSE(writeSettingDword("flags", 5));
     std::string log = testing::internal::GetCapturedStdout();
     EXPECT_NE(log.find("can't read settings file '" + path + "', not written"), std::string::npos) << log;
     struct stat st;
@@ -158,14 +158,26 @@ TEST(SettingsWriter, WritesThroughALinkToItsTarget)
     ASSERT_EQ(symlink(path.c_str(), loop.c_str()), 0);
     ASSERT_EQ(symlink(loop.c_str(), path.c_str()), 0);
     testing::internal::CaptureStdout();
-    writeSettingDword("flags", 3);
+    EXPECT_FALSE(writeSettingDword("flags", 3));
     EXPECT_NE(testing::internal::GetCapturedStdout().find("can't follow the settings link"), std::string::npos);
+    // A link into a folder that does not exist: the file can't be made there.
+    unlink(path.c_str());
+    ASSERT_EQ(symlink("../../no-such-folder/settings", path.c_str()), 0);
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(writeSettingDword("flags", 4));
+    std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("can't write settings file '" + home.dir.path +
+                       "/Quillon Games/SKYWARD/../../no-such-folder/settings'"),
+              std::string::npos)
+        << log;
 }
 
 TEST(Settings, UnwritableLocationSkipsSilently)
 {
     setenv("XDG_CONFIG_HOME", "/proc/no-such-place", 1);
-    writeSettingDword("flags", 1);  // must not crash or throw
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(writeSettingDword("flags", 1));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     uint32_t v = 8;
     EXPECT_FALSE(readSettingDword("flags", &v));
     unsetenv("XDG_CONFIG_HOME");
