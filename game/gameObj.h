@@ -123,6 +123,10 @@ Vec4 heroTarget();
 int heroHealth();
 void setHeroHealth(int health);
 Vec4 heroInterpPos(float t);
+// Where the controller's crosshair is drawn at render time t (the target
+// carried along with the hero), or false when the pointer's shows: the
+// controller aims only the living hero in play.
+bool padCrosshairAt(float t, Vec4* world);
 // Puts the hero at (x, y) at depth 8, resets its motion and snaps the camera.
 void placeHero(float x, float y);
 // The elevator carries the hero: the previous position becomes the current

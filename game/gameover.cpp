@@ -11,6 +11,7 @@
 #include "game/worldDraw.h"
 #include "game/worldView.h"
 #include "gen/levelMap.h"
+#include "shell/gamepad.h"
 #include "shell/input.h"
 #include "sound/soundEvents.h"
 #include "voxel/loadSprite.h"
@@ -133,7 +134,9 @@ void GameOverMode::update(float dt)
         if (delay <= 0) playSoundEvent(SE_GAME_OVER);
         return;
     }
-    if (keyReleased(VK_SPACE) || keyReleased(VK_LBUTTON) || keyReleased(VK_RBUTTON) || keyReleased(VK_RETURN))
+    // On the controller, A or Start.
+    if (keyReleased(VK_SPACE) || keyReleased(VK_LBUTTON) || keyReleased(VK_RBUTTON) || keyReleased(VK_RETURN) ||
+        padReleased(PAD_A) || padReleased(PAD_START))
         switchGameMode(titleGameMode);
 }
 

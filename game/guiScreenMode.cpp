@@ -3,6 +3,7 @@
 #include "game/guiScreenMode.h"
 
 #include "game/worldDraw.h"
+#include "shell/gamepad.h"
 #include "shell/stateDump.h"
 #include "sound/soundEvents.h"
 #include "voxel/kilnGuiRenderer.h"
@@ -14,7 +15,7 @@ namespace {
 constexpr uint32_t MENU_BACKGROUND_A = 0x99723F;
 constexpr uint32_t MENU_BACKGROUND_B = 0x4C3010;
 
-void writeElem(JsonWriter& json, GuiElem* e)
+void writeElem(JsonWriter& json, GuiElem* e, const GuiElem* focus)
 {
     // The box with its borders: what is drawn and what a click hits.
     const GuiRect& b = e->boxRect;
@@ -25,6 +26,7 @@ void writeElem(JsonWriter& json, GuiElem* e)
     json.field("id", e->id);
     json.field("hidden", e->isHidden());
     json.field("visible", isVisible(e));
+    json.field("focus", e == focus);
     json.beginArray("rect");
     json.value((double)(b.left - w.left));
     json.value((double)(b.top - w.top));
@@ -32,7 +34,7 @@ void writeElem(JsonWriter& json, GuiElem* e)
     json.value((double)(b.bottom + w.bottom));
     json.endArray();
     json.endObject();
-    for (GuiElem* child : e->children) writeElem(json, child);
+    for (GuiElem* child : e->children) writeElem(json, child, focus);
 }
 
 }  // namespace
@@ -45,6 +47,9 @@ void GuiScreenMode::enter(GameMode*)
     GuiElem* root = buildTree(menuRenderer->unit());
     scr = new GuiScreen(menuRenderer, root, MENU_REF_WIDTH, MENU_REF_HEIGHT);
     addHandler(root, this, root->handlers.num);
+    scr->backCommand = backCommand();
+    // A player on the controller finds the focus ready on the first button.
+    if (padInUse()) scr->focusFirst();
     playSoundEvent(enterSound());
 }
 
@@ -92,6 +97,6 @@ void writeGuiState(JsonWriter& json)
     GuiScreenMode* mode = currentGuiScreenMode();
     if (!mode || !mode->scr || !mode->scr->root) return;
     json.beginArray("gui");
-    writeElem(json, mode->scr->root);
+    writeElem(json, mode->scr->root, mode->scr->focus);
     json.endArray();
 }

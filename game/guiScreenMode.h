@@ -36,6 +36,9 @@ protected:
     // The sound event raised on entering.
     virtual int enterSound() const = 0;
     virtual void command(int id) = 0;
+    // The command the controller's B sends (the screen's back or resume
+    // action); 0 for a screen without one.
+    virtual int backCommand() const { return 0; }
 };
 
 // What the menu screens draw and measure with: the game's GPU renderer unless
@@ -48,5 +51,6 @@ GuiScreenMode* currentGuiScreenMode();
 // The "gui" key of the state dump: while a menu screen is current, every
 // element in tree order with its name, text, command id, own hidden flag,
 // visibility and rectangle (its box with the borders, in window pixels from
-// the top-left like pointer positions).
+// the top-left like pointer positions), and whether it has the controller's
+// focus.
 void writeGuiState(class JsonWriter& json);

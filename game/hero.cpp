@@ -6,6 +6,7 @@
 #include "game/bonus.h"
 #include "game/bullet.h"
 #include "game/camera.h"
+#include "game/gameMode.h"
 #include "game/junk.h"
 #include "game/playMode.h"
 #include "game/progress.h"
@@ -13,6 +14,7 @@
 #include "game/worldView.h"
 #include "shell/actions.h"
 #include "shell/frameStep.h"
+#include "shell/gamepad.h"
 #include "shell/input.h"
 #include "shell/window.h"
 #include "sound/soundEvents.h"
@@ -39,6 +41,7 @@ constexpr float BULLET_SPEED = 200.0f;
 constexpr float MUZZLE_DISTANCE = 4.0f;  // from the arm pivot along the aim
 constexpr float FIRE_COOLDOWN_SLACK = 1e-6f;  // seconds of float rounding in the countdown
 constexpr int DEATH_DEBRIS = 200;
+constexpr float PAD_AIM_RADIUS = 40.0f;  // voxels from the arm pivot to the controller's crosshair
 
 }  // namespace
 
@@ -74,6 +77,15 @@ void Hero::getInput(float& move, bool& jump, bool& fire)
 
 void Hero::calcTargetPos(Vec4& out)
 {
+    // The controller aims like twin-stick games: the target circles the arm
+    // pivot at a steady distance, in the right stick's direction.
+    if (padAiming()) {
+        float dx, dy;
+        padAimDirection(&dx, &dy);
+        out = armPivotWorld() + Vec4(dx, dy, 0, 0) * PAD_AIM_RADIUS;
+        out.w = 1.0f;
+        return;
+    }
     float w = (float)worldViewSize.width;
     float h = (float)worldViewSize.height;
     MousePos m = getMousePosition();
@@ -278,6 +290,14 @@ Vec4 heroInterpPos(float t)
     Vec4 p = heroPos();
     if (theHero) theHero->interpPos(p, t);
     return p;
+}
+
+bool padCrosshairAt(float t, Vec4* world)
+{
+    if (!padAiming() || !theHero || theHero->health <= 0 || currentGameMode != playGameMode) return false;
+    *world = heroInterpPos(t) + (theHero->target - theHero->pos);
+    world->w = 1.0f;
+    return true;
 }
 
 void placeHero(float x, float y)

@@ -10,6 +10,7 @@
 #include "game/progress.h"
 #include "gen/levelGen.h"
 #include "gen/levelMap.h"
+#include "shell/gamepad.h"
 #include "shell/stateDump.h"
 #include "sound/soundEvents.h"
 
@@ -37,6 +38,15 @@ void writeWorldState(JsonWriter& json)
         json.field("y", theHero->pos.y);
         json.field("health", (int)theHero->health);
         json.field("facing", (int)theHero->facing);
+        // The aim: where it points from the arm pivot, and who steers it.
+        Vec4 pivot = theHero->armPivotWorld();
+        json.field("pivot_x", pivot.x);
+        json.field("pivot_y", pivot.y);
+        json.field("target_x", theHero->target.x);
+        json.field("target_y", theHero->target.y);
+        json.field("aim_x", theHero->aim.x);
+        json.field("aim_y", theHero->aim.y);
+        json.field("pad_aiming", padAiming());
     }
     json.endObject();
 

@@ -190,6 +190,12 @@ void ButtonEventHandler::attached(GuiElem* elem)
 
 void ButtonEventHandler::detached(GuiElem*) { delete this; }
 
+void ButtonEventHandler::sendCommand(int value)
+{
+    GuiCommandEvent cmd(button->id, value, button);
+    dispatch(&cmd, button, GUIDISPATCH_BUBBLE, nullptr);
+}
+
 int ButtonEventHandler::handle(GuiEvent* event, GuiElem*, int)
 {
     // A hidden state changed at or above the button: back to normal, and the
@@ -199,6 +205,11 @@ int ButtonEventHandler::handle(GuiEvent* event, GuiElem*, int)
         return 0;
     }
     if (!isVisible(button)) return 0;
+    // Chosen with the controller: the command of a left click.
+    if (event->kind == GUIEV_ACTIVATE) {
+        sendCommand(1);
+        return 1;
+    }
     const InputEvent& in = static_cast<GuiInputEvent*>(event)->input;
     bool held = (in.modifiers & GUI_HELD_BUTTONS) != 0;
     switch (event->kind) {
@@ -214,10 +225,7 @@ int ButtonEventHandler::handle(GuiEvent* event, GuiElem*, int)
         case GUIEV_BUTTON_UP: {
             GuiElem* hit = hitTest(button, in.x, in.y);
             show(held ? pressed : hit == button ? over : normal);
-            if (!held && hit == button) {
-                GuiCommandEvent cmd(button->id, in.code, button);
-                dispatch(&cmd, button, GUIDISPATCH_BUBBLE, nullptr);
-            }
+            if (!held && hit == button) sendCommand(in.code);
             return 1;
         }
         default:
@@ -271,6 +279,7 @@ GuiRect GuiScreen::screenRect()
 void GuiScreen::render()
 {
     if (root) renderElem(root);
+    renderFocus();
 }
 
 void GuiScreen::renderElem(GuiElem* e)
@@ -315,6 +324,12 @@ void GuiScreen::processInput()
     while (takeEvent(&record)) {
         GuiInputEvent event(record);
         GuiElem* target;
+        // The pointer moving or pressing takes over from the controller's focus.
+        bool pointer = record.kind == IEV_MOUSE_MOVE || record.kind == IEV_MOUSE_DOWN || record.kind == IEV_MOUSE_UP ||
+                       record.kind == IEV_MOUSE_WHEEL;
+        bool moved = record.x != lastPointer.x || record.y != lastPointer.y;
+        if (pointer) lastPointer = {record.x, record.y};
+        if (focus && ((record.kind == IEV_MOUSE_MOVE && moved) || record.kind == IEV_MOUSE_DOWN)) setFocus(nullptr);
         if (captureActive) {
             // The element under the pointer at the press (or nothing) keeps
             // every record while a button stays down; only it can light up.
@@ -329,11 +344,13 @@ void GuiScreen::processInput()
         } else {
             if (!root) continue;
             GuiElem* hit = hitTest(root, record.x, record.y);
-            if (hit != hover) setHover(&event, hit);
+            // While the focus shows, a key does not light what the resting pointer is over.
+            if (hit != hover && !focus) setHover(&event, hit);
             target = hit;
         }
         dispatchInput(&event, target);
     }
+    navigate();
 }
 
 void GuiScreen::dispatchInput(GuiInputEvent* event, GuiElem* target)

@@ -96,6 +96,7 @@ enum GuiEventKind : uint32_t {
     GUIEV_MOVE = 256,         // input type 5
     GUIEV_WHEEL = 512,        // input type 6
     GUIEV_HIDDEN_CHANGED = 1024,
+    GUIEV_ACTIVATE = 2048,  // the focused element is chosen (controller A): as a click
 };
 
 // The held-button bits of an input record (left and right).
@@ -168,11 +169,13 @@ public:
 };
 
 // Shows a button's ".normal", ".over" or ".pressed" child and sends its
-// command on a click; one per button, deleted with it.
+// command on a click or an activation; one per button, deleted with it.
+// Buttons are what the controller's focus moves between.
 class ButtonEventHandler final : public GuiEventHandler {
 public:
     ButtonEventHandler()
-        : GuiEventHandler(GUIEV_HIDDEN_CHANGED | GUIEV_BUTTON_DOWN | GUIEV_BUTTON_UP | GUIEV_ENTER | GUIEV_LEAVE)
+        : GuiEventHandler(GUIEV_HIDDEN_CHANGED | GUIEV_BUTTON_DOWN | GUIEV_BUTTON_UP | GUIEV_ENTER | GUIEV_LEAVE |
+                          GUIEV_ACTIVATE)
     {
     }
     int handle(GuiEvent* event, GuiElem* elem, int mode) override;
@@ -184,6 +187,7 @@ public:
 
 private:
     void show(GuiElem* look);
+    void sendCommand(int value);
 };
 
 class GuiBehaviour {
@@ -250,12 +254,26 @@ public:
     virtual void measureContent(GuiElem* elem, float* width, float* height);
     virtual void renderElem(GuiElem* elem);
     virtual void render();
-    // Drains the input queue: hover, capture, and delivery of each record.
+    // Drains the input queue: hover, capture, and delivery of each record;
+    // then the controller's menu moves (see navigate).
     virtual void processInput();
     // Delivers one input record directly to the target (a press captures).
     virtual void dispatchInput(GuiInputEvent* event, GuiElem* target);
     // Recomputes the scale and lays the tree out.
     virtual void updateLayout();
+
+    // The controller's moves, once per update: the d-pad (or the left stick,
+    // repeating while held) moves the focus to the nearest element taking
+    // GUIEV_ACTIVATE in that direction (the first one when none has it), A
+    // activates the focused element, B sends backCommand. The pointer moving
+    // or pressing hides the focus.
+    void navigate();
+    // Focuses an element (null: none); the focused element looks hovered.
+    void setFocus(GuiElem* elem);
+    // Focuses the first element the focus can go to, if any.
+    void focusFirst();
+    // The elements the focus can go to, visible, in tree order.
+    void focusable(DynArray<GuiElem*>& out);
 
     GuiElem* root;
     GuiElem* capture = nullptr;
@@ -266,7 +284,16 @@ public:
     int scale = 1;
     int refWidth, refHeight;  // in units
     IGuiRenderer* renderer;   // not owned
+    // The controller's focus, drawn framed; null while the pointer is used.
+    GuiElem* focus = nullptr;
+    // The command B sends (the screen's back or resume action); 0 for none.
+    int backCommand = 0;
 
 private:
     void setHover(GuiInputEvent* event, GuiElem* elem);
+    void moveFocus(float dx, float dy);
+    void renderFocus();
+    MousePos lastPointer = getMousePosition();
+    int heldDirection = -1;  // the direction held on the controller, or -1
+    int heldUpdates = 0;     // updates it has been held for
 };

@@ -1,5 +1,6 @@
 #include "shell/actions.h"
 
+#include "shell/gamepad.h"
 #include "shell/input.h"
 
 namespace {
@@ -14,6 +15,17 @@ const ActionBinding defaults[ACTION_COUNT] = {
 
 ActionBinding bindings[ACTION_COUNT] = {defaults[0], defaults[1], defaults[2], defaults[3], defaults[4], defaults[5]};
 
+// The controller's fixed part in each action (-1: none): the d-pad and the
+// left stick walk, A jumps, the right shoulder or trigger fires, Start pauses.
+const int padSources[ACTION_COUNT][2] = {
+    {PAD_DPLEFT, PAD_STICK_LEFT},
+    {PAD_DPRIGHT, PAD_STICK_RIGHT},
+    {PAD_A, -1},
+    {PAD_RIGHTSHOULDER, PAD_RIGHTTRIGGER_PULLED},
+    {PAD_START, -1},
+    {-1, -1},
+};
+
 bool valid(Action a) { return a >= 0 && a < ACTION_COUNT; }
 
 template <bool (*Test)(int)>
@@ -22,6 +34,15 @@ bool anyKey(Action a)
     if (!valid(a)) return false;
     for (int key : bindings[a].keys)
         if (key && Test(key)) return true;
+    return false;
+}
+
+template <bool (*KeyTest)(int), bool (*PadTest)(int)>
+bool anySource(Action a)
+{
+    if (anyKey<KeyTest>(a)) return true;
+    for (int input : padSources[a])
+        if (input >= 0 && PadTest(input)) return true;
     return false;
 }
 
@@ -47,14 +68,16 @@ void resetActionBindings()
     for (int a = 0; a < ACTION_COUNT; a++) bindings[a] = defaults[a];
 }
 
-bool actionHeld(Action a) { return anyKey<keyHeld>(a); }
-bool actionPressed(Action a) { return anyKey<keyPressed>(a); }
-bool actionReleased(Action a) { return anyKey<keyReleased>(a); }
+bool actionHeld(Action a) { return anySource<keyHeld, padHeld>(a); }
+bool actionPressed(Action a) { return anySource<keyPressed, padPressed>(a); }
+bool actionReleased(Action a) { return anySource<keyReleased, padReleased>(a); }
 
 float actionMoveAxis()
 {
-    float move = 0;
-    if (actionHeld(ACTION_LEFT)) move -= 1;
-    if (actionHeld(ACTION_RIGHT)) move += 1;
-    return move;
+    // Keys walk at full speed; the stick adds its analog share, the sum
+    // never faster than a key.
+    float move = padWalkAxis();
+    if (anyKey<keyHeld>(ACTION_LEFT)) move -= 1;
+    if (anyKey<keyHeld>(ACTION_RIGHT)) move += 1;
+    return move < -1 ? -1 : move > 1 ? 1 : move;
 }

@@ -24,9 +24,10 @@ void setActionBinding(Action action, const ActionBinding& binding);
 // Every action back to its default keys.
 void resetActionBindings();
 
-// Any bound key is down now / went down / went up during this step.
+// Any bound key or the action's controller input is down now / went down /
+// went up during this step.
 bool actionHeld(Action action);
 bool actionPressed(Action action);
 bool actionReleased(Action action);
-// Walking: -1 (left) .. 1 (right).
+// Walking: -1 (left) .. 1 (right); analog in between from the left stick.
 float actionMoveAxis();

@@ -14,11 +14,13 @@
 #include "game/upgradeMode.h"
 #include "game/world.h"
 #include "gui/gui.h"
+#include "platform/gamepad.h"
 #include "platform/gpuLoad.h"
 #include "shell/automation.h"
 #include "shell/frameClock.h"
 #include "shell/frameDraw.h"
 #include "shell/frameStep.h"
+#include "shell/gamepad.h"
 #include "shell/input.h"
 #include "shell/inputQueue.h"
 #include "shell/launchOptions.h"
@@ -189,6 +191,7 @@ void shutdownAll()
     gpuLoadShutdown();
     close_d3d();
     stopWatcher();
+    gamepadShutdown();
     clearInput();
     destroyMainWindow();
     logPrint("closed all systems");
@@ -243,6 +246,11 @@ int runGame(int argc, char** argv)
     startWatcher(programDirectory);
     MousePos start = windowMousePosition();
     initInput(start.x, start.y);
+    // Controllers are optional: without the layer or a device the game goes on.
+    GamepadSink pads;
+    pads.button = padButton;
+    pads.axis = padAxis;
+    gamepadInit(pads);
 
     // 8.-9. The device; in fullscreen it takes the desktop's size.
     if (!init_d3d(mainWindow, launchOptions.requestedWidth, launchOptions.requestedHeight))

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "platform/keymap.h"
+#include "shell/gamepad.h"
 #include "shell/input.h"
 #include "shell/log.h"
 #include "shell/window.h"
@@ -277,6 +278,21 @@ bool parseInputScript(const std::string& text, const std::string& fileName, std:
                 return fail("expected a notch count");
             ev.kind = IEV_MOUSE_WHEEL;
             ev.wheel = (int)n;
+        } else if (kind == "padbutton") {
+            if (w.size() != 4) return fail("expected a controller button and down or up");
+            ev.kind = SCRIPT_PAD_BUTTON;
+            ev.code = padButtonFromName(w[2].c_str());
+            if (ev.code < 0) return fail("unknown controller button '" + w[2] + "'");
+            if (w[3] != "down" && w[3] != "up") return fail("expected down or up, not '" + w[3] + "'");
+            ev.down = w[3] == "down";
+        } else if (kind == "padaxis") {
+            if (w.size() != 4) return fail("expected a controller axis and a value");
+            ev.kind = SCRIPT_PAD_AXIS;
+            ev.code = padAxisFromName(w[2].c_str());
+            if (ev.code < 0) return fail("unknown controller axis '" + w[2] + "'");
+            bool trigger = ev.code == PAD_LEFTTRIGGER || ev.code == PAD_RIGHTTRIGGER;
+            if (!parseFloat(w[3], &ev.x) || ev.x > 1 || ev.x < (trigger ? 0 : -1))
+                return fail(trigger ? "expected a trigger value from 0 to 1" : "expected a stick value from -1 to 1");
         } else {
             return fail("unknown event '" + kind + "'");
         }
@@ -310,6 +326,13 @@ void injectScriptedInput(int64_t step)
                 break;
             case IEV_MOUSE_WHEEL:
                 windowMouseWheel(ev.wheel);
+                break;
+            // The same way in as a connected controller's events.
+            case SCRIPT_PAD_BUTTON:
+                padButton(ev.code, ev.down);
+                break;
+            case SCRIPT_PAD_AXIS:
+                padAxis(ev.code, ev.x);
                 break;
         }
     }

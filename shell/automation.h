@@ -6,7 +6,15 @@
 //   --seed N            seed the random source with N (decimal, or 0x hex)
 //   --fixed-step        every loop pass runs one step, then one render
 //   --steps N           quit through the normal path after N steps
-//   --input FILE        scripted input, "STEP EVENT ARGS" per line
+//   --input FILE        scripted input, "STEP EVENT ARGS" per line; the events:
+//                         keydown KEY, keyup KEY, mousemove X Y,
+//                         mousedown|mouseup left|right|middle, wheel NOTCHES,
+//                         padbutton NAME down|up (a b x y back guide start
+//                           leftstick rightstick leftshoulder rightshoulder
+//                           dpup dpdown dpleft dpright),
+//                         padaxis NAME VALUE (leftx lefty rightx righty: -1..1,
+//                           lefttrigger righttrigger: 0..1; y is down);
+//                       controller events need no controller connected
 //   --dump-state FILE   write the game state as JSON when the loop ends
 //   --shot FILE         save the last rendered frame as a PNG
 //   --size WxH          window client size in pixels (over -720 and -360)
@@ -18,12 +26,16 @@
 #include <string>
 #include <vector>
 
+// Controller events of a script, beyond the input queue's kinds.
+enum { SCRIPT_PAD_BUTTON = 100, SCRIPT_PAD_AXIS = 101 };
+
 struct ScriptedEvent {
     int64_t step;  // injected just before this step (0 is the first)
-    int kind;      // an InputEventKind
-    int code;      // key or button
-    float x, y;
+    int kind;      // an InputEventKind or a SCRIPT_PAD_ kind
+    int code;      // key or button; the controller's button or axis
+    float x, y;    // pointer position; x is a controller axis's value
     int wheel;
+    bool down;  // a controller button's new state
 };
 
 struct AutomationOptions {

@@ -2,10 +2,12 @@
 #include "shell/frameDraw.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "d3d/d3d.h"
 #include "game/camera.h"
 #include "game/gameMode.h"
+#include "game/gameObj.h"
 #include "shell/input.h"
 #include "shell/perfOverlay.h"
 #include "sound/soundEvents.h"
@@ -91,7 +93,17 @@ void drawFrame(float t)
     if (currentGameMode) currentGameMode->renderOverlay(t);
     drawScreenMessages();
     drawErrorMessage();
-    if (isMouseOverWindow()) {
+    Vec4 padTarget;
+    if (padCrosshairAt(t, &padTarget)) {
+        // The world point through the camera of this frame, back to pixels
+        // the way the pointer's position is turned into a world point.
+        Vec4 c = transform(viewProjectionFor(camera), padTarget);
+        if (c.w != 0.0f) {
+            float x = (c.x / c.w + 1.0f) * 0.5f * (float)worldViewSize.width;
+            float y = (c.y / c.w + 1.0f) * 0.5f * (float)worldViewSize.height;
+            drawCrosshair((int)std::lround(x), (int)std::lround(y), height);
+        }
+    } else if (isMouseOverWindow()) {
         MousePos p = getMousePosition();
         drawCrosshair((int)p.x, height - 1 - (int)p.y, height);
     }

@@ -1,6 +1,7 @@
 #include "shell/input.h"
 
 #include "platform/keymap.h"
+#include "shell/gamepad.h"
 #include "shell/inputQueue.h"
 
 namespace {
@@ -138,6 +139,8 @@ void queueInputEvent(int kind, int code, bool repeat, float x, float y, int whee
         lastKeyCode = ev->code;
         lastKeyChar = ev->character;
     } else if (kind == IEV_MOUSE_MOVE) {
+        // A real move hands the aim back to the pointer.
+        if (ev->x != mousePosition.x || ev->y != mousePosition.y) padMouseMoved();
         mousePosition = {ev->x, ev->y};
     } else if (kind == IEV_MOUSE_WHEEL) {
         wheelTotal += wheel;
@@ -190,4 +193,5 @@ void clearInput()
     lastKeyCode = 0;
     lastKeyChar = 0;
     wheelTotal = 0;
+    padEndStep();
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/gamepad.h"
 #include "platform/keymap.h"
 #include "shell/input.h"
 #include "shell/inputQueue.h"
@@ -137,6 +138,9 @@ void handleWindowEvent(const SDL_Event& e)
             if (notches) windowMouseWheel(notches);
             break;
         }
+        default:
+            gamepadHandleEvent(e);
+            break;
     }
 }
 

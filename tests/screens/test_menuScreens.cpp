@@ -5,6 +5,9 @@
 #include "game/playMode.h"
 #include "game/progress.h"
 #include "game/worldDump.h"
+#include "gui/guiBuild.h"
+#include "shell/gamepad.h"
+#include "shell/input.h"
 #include "shell/stateDump.h"
 #include "shell/window.h"
 #include "sound/soundEvents.h"
@@ -99,11 +102,85 @@ TEST_F(MenuState, TheStateDumpListsTheCurrentScreensElements)
     const GuiRect& b = button->boxRect;
     const GuiRect& w = button->borderWidths;
     char expected[256];
-    snprintf(
-        expected, sizeof(expected),
-        "{\"name\":\"play\",\"text\":\"\",\"id\":1,\"hidden\":false,\"visible\":true,\"rect\":[%.9g,%.9g,%.9g,%.9g]}",
-        (double)(b.left - w.left), (double)(b.top - w.top), (double)(b.right + w.right), (double)(b.bottom + w.bottom));
+    snprintf(expected, sizeof(expected),
+             "{\"name\":\"play\",\"text\":\"\",\"id\":1,\"hidden\":false,\"visible\":true,\"focus\":false,\"rect\":[%."
+             "9g,%.9g,%.9g,%.9g]}",
+             (double)(b.left - w.left), (double)(b.top - w.top), (double)(b.right + w.right),
+             (double)(b.bottom + w.bottom));
     EXPECT_NE(t.find(expected), std::string::npos) << t;
     EXPECT_NE(t.find("{\"name\":\".over\",\"text\":\"Play\",\"id\":0,\"hidden\":true,\"visible\":false,"),
               std::string::npos);
+}
+
+namespace {
+
+// A menu with a way back, as a pause screen has: B sends it.
+class BackMenu final : public GuiScreenMode {
+public:
+    std::vector<int> commands;
+    const char* name() const override { return "BackMenu"; }
+
+protected:
+    GuiElem* buildTree(int fontCell) override
+    {
+        GuiElem* root = newElem(nullptr, "root");
+        GuiElem* go = newButton(root, 7, "Go", 10, 4, 1, fontCell);
+        go->name.assign("go");
+        return root;
+    }
+    int enterSound() const override { return SE_TITLE_SCREEN; }
+    void command(int id) override { commands.push_back(id); }
+    int backCommand() const override { return 42; }
+};
+
+using MenuControllerTest = MenuTest;
+
+// The controller's press and release, each a step of the current mode.
+void padTap(int button)
+{
+    padButton(button, true);
+    currentGameMode->update(0.05f);
+    clearInput();
+    padButton(button, false);
+    currentGameMode->update(0.05f);
+    clearInput();
+}
+
+}  // namespace
+
+TEST_F(MenuControllerTest, BSendsTheScreensBackCommandAndAChoosesTheFocusedButton)
+{
+    resetPadState();
+    BackMenu menu;
+    switchGameMode(&menu);
+    // Entered without the controller in use: no focus until it is used.
+    EXPECT_EQ(menu.scr->focus, nullptr);
+    padTap(PAD_B);
+    EXPECT_EQ(menu.commands, std::vector<int>({42}));
+    padTap(PAD_A);  // shows the focus
+    padTap(PAD_A);  // chooses
+    EXPECT_EQ(menu.commands, std::vector<int>({42, 7}));
+    switchGameMode(nullptr);
+    menu.update(0.05f);  // the screen goes at the end of the update that left it
+    EXPECT_EQ(menu.scr, nullptr);
+    resetPadState();
+}
+
+TEST_F(MenuControllerTest, AMenuEnteredWhileTheControllerIsInUseShowsItsFocus)
+{
+    resetPadState();
+    padButton(PAD_A, true);
+    padButton(PAD_A, false);
+    clearInput();
+    switchGameMode(titleGameMode);
+    ASSERT_NE(titleScreen.scr->focus, nullptr);
+    EXPECT_STREQ(titleScreen.scr->focus->name.c_str(), "play");
+    // The mouse moving since: the next menu waits for the controller again.
+    switchGameMode(playGameMode);
+    titleScreen.update(0.05f);  // frees the screen left
+    pointerMove(33, 44);
+    clearInput();
+    switchGameMode(titleGameMode);
+    EXPECT_EQ(titleScreen.scr->focus, nullptr);
+    resetPadState();
 }

@@ -15,6 +15,7 @@
 #include "game/worldDump.h"
 #include "game/worldView.h"
 #include "platform/vkeys.h"
+#include "shell/gamepad.h"
 #include "shell/stateDump.h"
 #include "sound/soundEvents.h"
 #include "tests/world/worldFixture.h"
@@ -109,6 +110,23 @@ TEST_F(ModeTest, TheRightMouseButtonAlsoLeavesGameOver)
     gameOverMode->update(0.05f);
     endStep();
     EXPECT_EQ(currentGameMode, &title);
+}
+
+TEST_F(ModeTest, TheControllersAOrStartLeavesGameOverOnRelease)
+{
+    for (int button : {PAD_A, PAD_START}) {
+        theHero->health = 0;
+        switchGameMode(gameOverMode);
+        for (int i = 0; i < 11; i++) gameOverMode->update(0.05f);
+        padButton(button, true);
+        gameOverMode->update(0.05f);
+        endStep();
+        EXPECT_EQ(currentGameMode, gameOverMode) << padButtonName(button);
+        padButton(button, false);
+        gameOverMode->update(0.05f);
+        endStep();
+        EXPECT_EQ(currentGameMode, &title) << padButtonName(button);
+    }
 }
 
 TEST_F(ModeTest, TheElevatorCutsOutThePlatformAndClearsTheShaft)
