@@ -49,7 +49,7 @@ struct VoiceRecord {
 
 struct Garbage {
     PcmBuffer* pcm;
-    uint64_t afterCommand;  // free once the mixing side has taken this many commands
+    uint64_t afterCommand;  // free once the mixing side has applied this many commands
 };
 
 bool running = false;
@@ -66,7 +66,7 @@ bool check() { return running ? true : fail(MIX_ERROR_INIT); }
 // Frees decoded frames the mixing side can no longer reach.
 void collectGarbage(bool all)
 {
-    uint64_t done = ring.popped();
+    uint64_t done = ring.applied();
     for (size_t i = 0; i < garbage.size();) {
         if (all || garbage[i].afterCommand <= done) {
             delete garbage[i].pcm;
@@ -295,14 +295,14 @@ bool CommandRing::push(const Command& c)
     return true;
 }
 
-bool CommandRing::pop(Command* c)
+const Command* CommandRing::front() const
 {
     uint64_t t = tail.load(std::memory_order_relaxed);
-    if (t == head.load(std::memory_order_acquire)) return false;
-    *c = slots[t % RING_SIZE];
-    tail.store(t + 1, std::memory_order_release);
-    return true;
+    if (t == head.load(std::memory_order_acquire)) return nullptr;
+    return &slots[t % RING_SIZE];
 }
+
+void CommandRing::advance() { tail.store(tail.load(std::memory_order_relaxed) + 1, std::memory_order_release); }
 
 int CommandRing::freeSpace() const
 {

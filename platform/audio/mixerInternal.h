@@ -84,14 +84,18 @@ struct Command {
 };
 
 // Single producer (the controlling thread), single consumer (the mixing
-// thread). push fails instead of waiting when the ring is full.
+// thread). push fails instead of waiting when the ring is full. The consumer
+// applies the command at front() before it calls advance(), so once
+// applied() counts a command, the mixing side is done with everything that
+// command let go of (the frames of an unbound voice).
 class CommandRing {
 public:
     bool push(const Command& c);
-    bool pop(Command* c);
+    const Command* front() const;  // nullptr when empty
+    void advance();
     int freeSpace() const;
     uint64_t pushed() const { return head.load(std::memory_order_relaxed); }
-    uint64_t popped() const { return tail.load(std::memory_order_acquire); }
+    uint64_t applied() const { return tail.load(std::memory_order_acquire); }
     void reset();
 
 private:

@@ -351,8 +351,12 @@ void resetVoices(int rate)
 void mixInto(float* out, int frames)
 {
     onMixingThread = true;
-    Command c;
-    while (ring.pop(&c)) apply(c);
+    // Each command is applied before its slot is given back: an Unbind still
+    // reads the frames it lets go of (for the fade-out tail).
+    while (const Command* c = ring.front()) {
+        apply(*c);
+        ring.advance();
+    }
     for (int done = 0; done < frames;) {
         int n = std::min(BLOCK_FRAMES, frames - done);
         std::fill(bus, bus + 2 * n, 0.0f);

@@ -2,8 +2,6 @@
 // laws, slides and syncs, the limiter, declicking and stale handles.
 #include <gtest/gtest.h>
 
-#include <SDL.h>
-
 #include <atomic>
 #include <cmath>
 
@@ -360,44 +358,6 @@ TEST_F(MixerTest, NotRunningOrOfflineOnly)
     ASSERT_TRUE(mixInit(MIX_DEVICE_OFFLINE, TEST_RATE, 0));
     EXPECT_FALSE(mixInit(MIX_DEVICE_OFFLINE, TEST_RATE, 0));
     EXPECT_EQ(mixErrorCode(), MIX_ERROR_ALREADY);
-}
-
-}  // namespace
-
-namespace {
-
-void stopChannelSync(MixHandle, MixHandle channel, uint32_t, void*) { mixChannelStop(channel); }
-
-// The real device thread (on the dummy driver) mixes while this thread
-// loads, plays, slides, stops and frees as fast as it can.
-TEST(MixerOnADevice, ControlWhileTheDeviceMixes)
-{
-    SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
-    ASSERT_TRUE(mixInit(MIX_DEVICE_DEFAULT, TEST_RATE, 0));
-    TempDir dir;
-    std::vector<uint8_t> wav = makeWav(sine(300, 3000, 0.5f), 1, TEST_RATE, 16);
-    std::string path = dir.file("t.wav");
-    writeFileBytes(path, wav.data(), wav.size());
-    float scratch[64];
-    EXPECT_FALSE(mixRenderOffline(scratch, 32));  // the device does the mixing here
-    for (int round = 0; round < 40; round++) {
-        MixHandle s = mixSampleLoad(path.c_str(), 0, 0, 4, MIX_OVER_OLDEST);
-        ASSERT_NE(s, 0u);
-        for (int i = 0; i < 50; i++) {
-            MixHandle ch = mixSampleGetChannel(s, false);
-            ASSERT_NE(ch, 0u) << mixErrorText(mixErrorCode());
-            mixChannelSetAttribute(ch, MIX_ATTRIB_PAN, (i % 5) / 2.5f - 1);
-            mixChannelPlay(ch, true);
-            if (i % 3 == 0) {
-                mixChannelSetSync(ch, MIX_SYNC_SLIDE | MIX_SYNC_ONETIME, stopChannelSync, nullptr);
-                mixChannelSlideAttribute(ch, MIX_ATTRIB_VOLUME, 0, 5);
-            }
-            if (i % 7 == 0) mixChannelStop(ch);
-        }
-        SDL_Delay(30);  // the device takes the queued commands at every callback
-        ASSERT_TRUE(mixSampleFree(s));
-    }
-    EXPECT_TRUE(mixFree());
 }
 
 }  // namespace
