@@ -171,9 +171,19 @@ SoundHandle loadStream(const char* path, int streamFlags, float loopStartSeconds
     // The block is decoded already; if the free sync cannot be set it goes now.
     if (!mixChannelSetSync(stream, MIX_SYNC_FREE, freeStreamBlock, block)) free(block);
     if (loopStartSeconds >= 0) {
+        // A loop start that is not a time within the stream (infinite, or at
+        // or past its end) counts as 0: the whole stream loops.
         int64_t bytes = mixChannelSeconds2Bytes(stream, loopStartSeconds);
-        if (bytes < 0) bytes = 0;
-        mixChannelSetSync(stream, MIX_SYNC_END, jumpToLoopPoint, (void*)(uintptr_t)bytes);
+        if (bytes < 0) {
+            logPrint("loop start %g is outside '%s': it loops from the start", loopStartSeconds, path);
+            bytes = 0;
+        }
+        // Without its loop point the music would silently play once.
+        if (!mixChannelSetSync(stream, MIX_SYNC_END, jumpToLoopPoint, (void*)(uintptr_t)bytes)) {
+            logPrint("error setting the loop point of '%s'", path);
+            mixStreamFree(stream);  // its block goes with it (the free sync)
+            return 0;
+        }
     }
     return stream;
 }

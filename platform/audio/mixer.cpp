@@ -264,6 +264,15 @@ bool decodeInto(const void* data, size_t size, PcmBuffer** out)
 
 }  // namespace
 
+int64_t secondsToBytes(double seconds, int rate, int channels, int64_t frames)
+{
+    if (!std::isfinite(seconds) || seconds < 0) return fail(MIX_ERROR_PARAM), -1;
+    double frame = std::round(seconds * rate);
+    if (frame >= (double)frames) return fail(MIX_ERROR_POSITION), -1;
+    succeed();
+    return (int64_t)frame * channels * (int64_t)sizeof(float);
+}
+
 bool fail(MixError code)
 {
     lastError = code;
@@ -716,10 +725,8 @@ int64_t mixChannelSeconds2Bytes(MixHandle channel, double seconds)
     if (!check()) return -1;
     int v = findVoice(channel);
     if (v < 0) return fail(MIX_ERROR_HANDLE), -1;
-    if (!(seconds >= 0)) return fail(MIX_ERROR_PARAM), -1;
     const PcmBuffer* pcm = records[v].streamPcm ? records[v].streamPcm : samples[records[v].sample].pcm;
-    succeed();
-    return (int64_t)std::llround(seconds * rate) * pcm->channels * (int64_t)sizeof(float);
+    return secondsToBytes(seconds, rate, pcm->channels, pcm->frames());
 }
 
 MixHandle mixChannelSetSync(MixHandle channel, uint32_t type, MixSyncProc proc, void* user)
@@ -731,7 +738,8 @@ MixHandle mixChannelSetSync(MixHandle channel, uint32_t type, MixSyncProc proc, 
     uint32_t kind = type & ~MIX_SYNC_ONETIME;
     if (!proc || (kind != MIX_SYNC_END && kind != MIX_SYNC_SLIDE && kind != MIX_SYNC_FREE))
         return fail(MIX_ERROR_PARAM);
-    if (ring.freeSpace() < 1) return fail(MIX_ERROR_BUSY);
+    // A free sync stays on this side: it needs no command.
+    if (kind != MIX_SYNC_FREE && ring.freeSpace() < 1) return fail(MIX_ERROR_BUSY);
     uint64_t occupied = shared[v].syncs.load();
     int slot = -1;
     for (int s = 0; s < MIX_MAX_SYNCS && slot < 0; s++)

@@ -132,7 +132,9 @@ bool mixChannelSlideAttribute(MixHandle channel, MixAttrib attrib, float value, 
 bool mixChannelIsSliding(MixHandle channel, MixAttrib attrib);
 // Positions are bytes of the decoded float frames.
 bool mixChannelSetPosition(MixHandle channel, uint64_t bytes);
-int64_t mixChannelSeconds2Bytes(MixHandle channel, double seconds);  // -1 on error
+// -1 on error: MIX_ERROR_PARAM for a time that is negative or not finite,
+// MIX_ERROR_POSITION for one at or past the end.
+int64_t mixChannelSeconds2Bytes(MixHandle channel, double seconds);
 
 // ---- Syncs ----
 constexpr uint32_t MIX_SYNC_END = 2;    // the channel reached the end of its data

@@ -122,6 +122,10 @@ bool directSlide(MixHandle channel, int attrib, float value, uint32_t ms);
 bool directRemoveSync(MixHandle channel, MixHandle sync);
 int64_t directSeconds2Bytes(MixHandle channel, double seconds);
 
+// The byte position of a time in frames of `channels` floats; -1 (and the
+// error) for a time that is not a finite one >= 0 or that is past the end.
+int64_t secondsToBytes(double seconds, int rate, int channels, int64_t frames);
+
 // ---- Errors ----
 bool fail(MixError code);  // records it and returns false
 void succeed();

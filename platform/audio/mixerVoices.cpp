@@ -251,30 +251,37 @@ void startSlide(Voice& v, int voiceIndex, int attrib, float target, int64_t fram
     s.step = (target - v.attrib[attrib]) / (float)frames;
 }
 
+// A new life of the voice: only the fading tail of the last one stays.
+void bind(Voice& v, int voiceIndex, const Command& c)
+{
+    cutToTail(v);
+    Voice fresh;
+    memcpy(fresh.tail, v.tail, sizeof(v.tail));
+    fresh.tailLen = v.tailLen;
+    fresh.tailPos = v.tailPos;
+    v = fresh;
+    v.handle = c.handle;
+    v.serial = c.serial;
+    v.pcm = c.pcm;
+    v.frames = c.frames;
+    v.channels = c.channels;
+    v.loop = c.flag;
+    v.attrib[MIX_ATTRIB_VOLUME] = c.value;
+    v.attrib[MIX_ATTRIB_PAN] = c.value2;
+    // A slide of the earlier life may have published over what the
+    // controlling side stored for this one.
+    publishAttrib(voiceIndex, MIX_ATTRIB_VOLUME, c.value);
+    publishAttrib(voiceIndex, MIX_ATTRIB_PAN, c.value2);
+    panGains(v, &v.gainL, &v.gainR);
+}
+
 void apply(const Command& c)
 {
     Voice& v = voices[c.voice];
-    if (c.type == Cmd::Bind) {
-        cutToTail(v);
-        Voice fresh;
-        memcpy(fresh.tail, v.tail, sizeof(v.tail));
-        fresh.tailLen = v.tailLen;
-        fresh.tailPos = v.tailPos;
-        v = fresh;
-        v.handle = c.handle;
-        v.serial = c.serial;
-        v.pcm = c.pcm;
-        v.frames = c.frames;
-        v.channels = c.channels;
-        v.loop = c.flag;
-        v.attrib[MIX_ATTRIB_VOLUME] = c.value;
-        v.attrib[MIX_ATTRIB_PAN] = c.value2;
-        panGains(v, &v.gainL, &v.gainR);
-        return;
-    }
-    if (c.handle != v.handle) return;  // meant for an earlier life of this voice
+    if (c.type != Cmd::Bind && c.handle != v.handle) return;  // meant for an earlier life of this voice
     switch (c.type) {
         case Cmd::Bind:
+            bind(v, c.voice, c);
             break;
         case Cmd::Unbind:
             cutToTail(v);
@@ -299,6 +306,10 @@ void apply(const Command& c)
             if (v.state == MIX_PLAYING) {
                 cutToTail(v);
                 v.state = MIX_PAUSED;
+            } else if (v.state == MIX_STOPPED) {
+                // The sound ended between the controlling side's look at it
+                // and its "paused": left so, the channel would never be free.
+                compareAndSetStatus(v, c.voice, MIX_PAUSED, MIX_STOPPED);
             }
             break;
         case Cmd::Stop:
@@ -308,6 +319,7 @@ void apply(const Command& c)
         case Cmd::SetAttr:
             v.attrib[c.attrib] = c.value;
             v.slides[c.attrib].active = false;
+            publishAttrib(c.voice, c.attrib, c.value);  // over what a slide published meanwhile
             break;
         case Cmd::Slide:
             startSlide(v, c.voice, c.attrib, c.value, c.frames, c.serial);
@@ -458,9 +470,7 @@ int64_t directSeconds2Bytes(MixHandle channel, double seconds)
     int i;
     Voice* v = directVoice(channel, &i);
     if (!v) return fail(MIX_ERROR_HANDLE), -1;
-    if (!(seconds >= 0)) return fail(MIX_ERROR_PARAM), -1;
-    succeed();
-    return (int64_t)std::llround(seconds * mixRate) * v->channels * (int64_t)sizeof(float);
+    return secondsToBytes(seconds, mixRate, v->channels, v->frames);
 }
 
 }  // namespace mixer
