@@ -1,5 +1,7 @@
 #include "sound/sound.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -10,6 +12,16 @@ namespace {
 
 constexpr int OUTPUT_RATE = 44100;
 bool soundOn = false;
+// The player's volumes by the mixer's groups (MixVolume).
+float volumes[3] = {1, 1, 1};
+
+void applyVolumes()
+{
+    for (int group = MIX_VOLUME_MASTER; group <= MIX_VOLUME_STREAMS; group++)
+        mixSetVolume((MixVolume)group, volumes[group]);
+}
+
+float playerVolume(float value) { return std::isnan(value) ? 1.0f : std::clamp(value, 0.0f, 1.0f); }
 
 uint32_t overrideFlags(int kind, int soundFlags)
 {
@@ -51,6 +63,7 @@ bool startEngine(int device, bool want3D)
         return false;
     }
     soundOn = true;
+    applyVolumes();
     logPrint("BASS init OK, %s mode", want3D ? "3d" : "2d");
     return true;
 }
@@ -69,6 +82,14 @@ void soundShutdown()
 }
 
 bool soundAvailable() { return soundOn; }
+
+void setSoundVolumes(float master, float music, float effects)
+{
+    volumes[MIX_VOLUME_MASTER] = playerVolume(master);
+    volumes[MIX_VOLUME_STREAMS] = playerVolume(music);
+    volumes[MIX_VOLUME_SAMPLES] = playerVolume(effects);
+    if (soundOn) applyVolumes();
+}
 
 SoundHandle loadSample(const char* path, int maxPlaybacks, int soundFlags, int overrideKind, int offset, int length)
 {

@@ -14,6 +14,7 @@
 namespace mixer {
 
 VoiceShared shared[MAX_VOICES];
+std::atomic<uint32_t> groupVolume[3];
 CommandRing ring;
 thread_local bool onMixingThread = false;
 
@@ -148,7 +149,7 @@ void releaseVoice(int voice)
 
 // Gives the voice a new life over the frames: a new handle, stopped at the
 // start, with the given volume and pan. Needs one free ring slot.
-MixHandle bindVoice(int voice, const PcmBuffer* pcm, bool loop, float volume, float pan)
+MixHandle bindVoice(int voice, const PcmBuffer* pcm, bool loop, float volume, float pan, bool stream)
 {
     VoiceRecord& r = records[voice];
     if (r.handle) fireFreeSyncs(voice);
@@ -168,6 +169,7 @@ MixHandle bindVoice(int voice, const PcmBuffer* pcm, bool loop, float volume, fl
     c.frames = pcm->frames();
     c.channels = pcm->channels;
     c.flag = loop;
+    c.stream = stream;
     c.value = volume;
     c.value2 = pan;
     ring.push(c);
@@ -382,6 +384,7 @@ bool mixInit(int device, int mixRate, uint32_t flags)
     rate = mixRate;
     want3D = (flags & MIX_INIT_3D) != 0;
     ring.reset();
+    for (std::atomic<uint32_t>& g : groupVolume) g.store(floatBits(1.0f));
     resetVoices(rate);
     for (int i = 0; i < MAX_VOICES; i++) {
         shared[i].status.store(0);
@@ -549,7 +552,7 @@ MixHandle mixSampleGetChannel(MixHandle sample, bool onlyNew)
     int index = (int)(s - samples);
     s->voices[slot] = voice;
     records[voice].sample = index;
-    MixHandle h = bindVoice(voice, s->pcm, (s->flags & MIX_LOOP) != 0, s->volume, s->pan);
+    MixHandle h = bindVoice(voice, s->pcm, (s->flags & MIX_LOOP) != 0, s->volume, s->pan, false);
     succeed();
     return h;
 }
@@ -566,7 +569,7 @@ MixHandle mixStreamCreateMemory(const void* data, uint64_t size, uint32_t flags)
     if (!decodeInto(data, (size_t)size, &pcm)) return 0;
     releaseVoice(voice);
     records[voice].streamPcm = pcm;
-    MixHandle h = bindVoice(voice, pcm, (flags & MIX_LOOP) != 0, 1.0f, 0.0f);
+    MixHandle h = bindVoice(voice, pcm, (flags & MIX_LOOP) != 0, 1.0f, 0.0f, true);
     succeed();
     return h;
 }
@@ -727,6 +730,28 @@ int64_t mixChannelSeconds2Bytes(MixHandle channel, double seconds)
     if (v < 0) return fail(MIX_ERROR_HANDLE), -1;
     const PcmBuffer* pcm = records[v].streamPcm ? records[v].streamPcm : samples[records[v].sample].pcm;
     return secondsToBytes(seconds, rate, pcm->channels, pcm->frames());
+}
+
+bool validVolume(MixVolume which)
+{
+    return which == MIX_VOLUME_MASTER || which == MIX_VOLUME_SAMPLES || which == MIX_VOLUME_STREAMS;
+}
+
+bool mixSetVolume(MixVolume which, float volume)
+{
+    if (!check()) return false;
+    if (!validVolume(which) || std::isnan(volume)) return fail(MIX_ERROR_PARAM);
+    groupVolume[which].store(floatBits(clampAttrib(MIX_ATTRIB_VOLUME, volume)), std::memory_order_relaxed);
+    succeed();
+    return true;
+}
+
+float mixGetVolume(MixVolume which)
+{
+    if (!check()) return -1;
+    if (!validVolume(which)) return fail(MIX_ERROR_PARAM), -1;
+    succeed();
+    return bitsFloat(groupVolume[which].load(std::memory_order_relaxed));
 }
 
 MixHandle mixChannelSetSync(MixHandle channel, uint32_t type, MixSyncProc proc, void* user)

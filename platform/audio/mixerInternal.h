@@ -70,6 +70,7 @@ struct Command {
     uint8_t attrib;  // SetAttr, Slide
     uint8_t slot;    // SetSync, RemoveSync
     bool flag;       // Play: restart; Bind: loop; SetSync: one-time
+    bool stream;     // Bind: a stream's voice (the streams' group volume), else a sample's
     uint16_t voice;
     MixHandle handle;  // the channel the command is for; dropped if no longer current
     uint32_t serial;   // Play, Bind: play serial; Slide: slide id; SetSync: sync type
@@ -105,6 +106,9 @@ private:
 };
 
 extern VoiceShared shared[MAX_VOICES];
+// The group volumes as float bits (index MixVolume): set by any thread, read
+// by the mixing side once per block.
+extern std::atomic<uint32_t> groupVolume[3];
 extern CommandRing ring;
 extern thread_local bool onMixingThread;
 

@@ -37,6 +37,7 @@ struct Voice {
     int64_t frames = 0;
     int channels = 1;
     bool loop = false;
+    bool stream = false;  // a stream's voice: the streams' group volume, else the samples'
     int64_t pos = 0;
     MixState state = MIX_STOPPED;
     bool jumped = false;  // a sync moved the position during its end callback
@@ -54,12 +55,16 @@ float bus[BLOCK_FRAMES * 2];
 Limiter* limiter = nullptr;
 alignas(Limiter) unsigned char limiterStorage[sizeof(Limiter)];
 int mixRate = 44100;
+// The group volume of sample voices [0] and stream voices [1], master
+// included, as read at the start of the block.
+float groupGain[2] = {1, 1};
 
 // Mono sources pan with equal power (each side at -3 dB in the middle);
 // stereo sources with a balance law (the far side fades, the near one stays).
+// The group volume comes on top; mixVoice ramps to the result over a block.
 void panGains(const Voice& v, float* l, float* r)
 {
-    float vol = v.attrib[MIX_ATTRIB_VOLUME], pan = v.attrib[MIX_ATTRIB_PAN];
+    float vol = v.attrib[MIX_ATTRIB_VOLUME] * groupGain[v.stream], pan = v.attrib[MIX_ATTRIB_PAN];
     if (v.channels == 1) {
         float angle = (pan + 1.0f) * 0.25f * (float)M_PI;
         *l = vol * std::cos(angle);
@@ -251,6 +256,13 @@ void startSlide(Voice& v, int voiceIndex, int attrib, float target, int64_t fram
     s.step = (target - v.attrib[attrib]) / (float)frames;
 }
 
+void readGroupGains()
+{
+    float master = bitsFloat(groupVolume[MIX_VOLUME_MASTER].load(std::memory_order_relaxed));
+    groupGain[0] = master * bitsFloat(groupVolume[MIX_VOLUME_SAMPLES].load(std::memory_order_relaxed));
+    groupGain[1] = master * bitsFloat(groupVolume[MIX_VOLUME_STREAMS].load(std::memory_order_relaxed));
+}
+
 // A new life of the voice: only the fading tail of the last one stays.
 void bind(Voice& v, int voiceIndex, const Command& c)
 {
@@ -266,6 +278,7 @@ void bind(Voice& v, int voiceIndex, const Command& c)
     v.frames = c.frames;
     v.channels = c.channels;
     v.loop = c.flag;
+    v.stream = c.stream;
     v.attrib[MIX_ATTRIB_VOLUME] = c.value;
     v.attrib[MIX_ATTRIB_PAN] = c.value2;
     // A slide of the earlier life may have published over what the
@@ -354,6 +367,7 @@ Voice* directVoice(MixHandle channel, int* index)
 
 void resetVoices(int rate)
 {
+    groupGain[0] = groupGain[1] = 1;
     mixRate = rate;
     for (Voice& v : voices) v = Voice();
     if (limiter) limiter->~Limiter();
@@ -363,6 +377,7 @@ void resetVoices(int rate)
 void mixInto(float* out, int frames)
 {
     onMixingThread = true;
+    readGroupGains();  // for the voices bound below
     // Each command is applied before its slot is given back: an Unbind still
     // reads the frames it lets go of (for the fade-out tail).
     while (const Command* c = ring.front()) {
@@ -371,6 +386,7 @@ void mixInto(float* out, int frames)
     }
     for (int done = 0; done < frames;) {
         int n = std::min(BLOCK_FRAMES, frames - done);
+        readGroupGains();
         std::fill(bus, bus + 2 * n, 0.0f);
         for (int i = 0; i < MAX_VOICES; i++) {
             Voice& v = voices[i];
