@@ -31,7 +31,8 @@ protected:
     }
 };
 
-// Loads, plays, slides, stops and frees as fast as it can.
+// Loads, plays, slides, stops, sets the master volume and frees as fast as
+// it can.
 TEST_F(MixerOnADevice, ControlWhileTheDeviceMixes)
 {
     std::string path = writeWav("t.wav", sine(300, 3000, 0.5f));
@@ -50,6 +51,7 @@ TEST_F(MixerOnADevice, ControlWhileTheDeviceMixes)
                 mixChannelSlideAttribute(ch, MIX_ATTRIB_VOLUME, 0, 5);
             }
             if (i % 7 == 0) mixChannelStop(ch);
+            if (i % 10 == 0) mixSetVolume(MIX_VOLUME_MASTER, (i % 20) / 20.0f);
         }
         SDL_Delay(30);  // the device takes the queued commands at every callback
         ASSERT_TRUE(mixSampleFree(s));
