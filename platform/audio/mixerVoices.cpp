@@ -320,8 +320,9 @@ void apply(const Command& c)
                 cutToTail(v);
                 v.state = MIX_PAUSED;
             } else if (v.state == MIX_STOPPED) {
-                // The sound ended between the controlling side's look at it
-                // and its "paused": left so, the channel would never be free.
+                // The sound ended after the controlling side saw it playing
+                // and before it stored PAUSED: left so, the channel would
+                // never come free.
                 compareAndSetStatus(v, c.voice, MIX_PAUSED, MIX_STOPPED);
             }
             break;
