@@ -37,6 +37,7 @@
 #include "sound/sound.h"
 #include "sound/soundEvents.h"
 #include "sound/soundScript.h"
+#include "sound/soundVolumes.h"
 #include "voxel/debugVis.h"
 #include "voxel/dynCubeRender.h"
 #include "voxel/font.h"
@@ -141,6 +142,7 @@ void initGame()
 {
     setUpdateRate(20, 5);
     soundInit(false);
+    applyStoredSoundVolumes();
     loadSoundScript("sound/sound.nut");
     createSceneImage();
     initBackground();

@@ -1,5 +1,7 @@
 #include "sound/sound.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -10,6 +12,16 @@ namespace {
 
 constexpr int OUTPUT_RATE = 44100;
 bool soundOn = false;
+// The player's volumes by the mixer's groups (MixVolume).
+float volumes[3] = {1, 1, 1};
+
+void applyVolumes()
+{
+    for (int group = MIX_VOLUME_MASTER; group <= MIX_VOLUME_STREAMS; group++)
+        mixSetVolume((MixVolume)group, volumes[group]);
+}
+
+float playerVolume(float value) { return std::isnan(value) ? 1.0f : std::clamp(value, 0.0f, 1.0f); }
 
 uint32_t overrideFlags(int kind, int soundFlags)
 {
@@ -51,6 +63,7 @@ bool startEngine(int device, bool want3D)
         return false;
     }
     soundOn = true;
+    applyVolumes();
     logPrint("BASS init OK, %s mode", want3D ? "3d" : "2d");
     return true;
 }
@@ -69,6 +82,14 @@ void soundShutdown()
 }
 
 bool soundAvailable() { return soundOn; }
+
+void setSoundVolumes(float master, float music, float effects)
+{
+    volumes[MIX_VOLUME_MASTER] = playerVolume(master);
+    volumes[MIX_VOLUME_STREAMS] = playerVolume(music);
+    volumes[MIX_VOLUME_SAMPLES] = playerVolume(effects);
+    if (soundOn) applyVolumes();
+}
 
 SoundHandle loadSample(const char* path, int maxPlaybacks, int soundFlags, int overrideKind, int offset, int length)
 {
@@ -171,9 +192,19 @@ SoundHandle loadStream(const char* path, int streamFlags, float loopStartSeconds
     // The block is decoded already; if the free sync cannot be set it goes now.
     if (!mixChannelSetSync(stream, MIX_SYNC_FREE, freeStreamBlock, block)) free(block);
     if (loopStartSeconds >= 0) {
+        // A loop start that is not a time within the stream (infinite, or at
+        // or past its end) counts as 0: the whole stream loops.
         int64_t bytes = mixChannelSeconds2Bytes(stream, loopStartSeconds);
-        if (bytes < 0) bytes = 0;
-        mixChannelSetSync(stream, MIX_SYNC_END, jumpToLoopPoint, (void*)(uintptr_t)bytes);
+        if (bytes < 0) {
+            logPrint("loop start %g is outside '%s': it loops from the start", loopStartSeconds, path);
+            bytes = 0;
+        }
+        // Without its loop point the music would silently play once.
+        if (!mixChannelSetSync(stream, MIX_SYNC_END, jumpToLoopPoint, (void*)(uintptr_t)bytes)) {
+            logPrint("error setting the loop point of '%s'", path);
+            mixStreamFree(stream);  // its block goes with it (the free sync)
+            return 0;
+        }
     }
     return stream;
 }

@@ -23,6 +23,12 @@ bool soundInitOffline();
 void soundShutdown();
 // Whether soundInit brought the output up (false: the game runs silent).
 bool soundAvailable();
+// The player's volumes, amplitudes 0..1 (values outside clamped, NaN read as
+// 1): master over everything, music over the streams, effects over the
+// samples, on top of every channel's own volume. Applied at once to what
+// plays and to later sounds; remembered, so values set before soundInit
+// apply when the output starts.
+void setSoundVolumes(float master, float music, float effects);
 
 // Override kinds: 1 the farthest playback if SND_3D, else the quietest;
 // 2 the oldest; 3 the quietest; 4 the farthest; others: no override.

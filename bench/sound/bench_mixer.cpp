@@ -3,12 +3,12 @@
 // the mix takes in real time (0.01 = 1 %).
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "platform/audio/mixer.h"
+#include "tests/sound/soundTestUtil.h"
 
 namespace {
 
@@ -17,28 +17,11 @@ constexpr int BLOCK = 1024;  // frames per device callback
 
 std::string writeTone(int index, int channels)
 {
-    std::vector<int16_t> data;
-    for (int i = 0; i < RATE; i++)
-        for (int c = 0; c < channels; c++)
-            data.push_back((int16_t)(8000 * std::sin(2 * M_PI * (110 + 37 * index) * i / RATE)));
+    std::vector<float> tone = sine(110 + 37 * index, RATE, 0.25f, channels);
+    std::vector<uint8_t> wav = makeWav(tone, channels, RATE, 16);
     std::string path = "/tmp/bench_mixer_" + std::to_string(index) + ".wav";
     FILE* f = fopen(path.c_str(), "wb");
-    uint32_t bytes = (uint32_t)data.size() * 2, riff = 36 + bytes, fmtLen = 16, rate = RATE;
-    uint32_t byteRate = RATE * channels * 2;
-    uint16_t pcm = 1, ch = (uint16_t)channels, align = (uint16_t)(channels * 2), bits = 16;
-    fwrite("RIFF", 1, 4, f);
-    fwrite(&riff, 4, 1, f);
-    fwrite("WAVEfmt ", 1, 8, f);
-    fwrite(&fmtLen, 4, 1, f);
-    fwrite(&pcm, 2, 1, f);
-    fwrite(&ch, 2, 1, f);
-    fwrite(&rate, 4, 1, f);
-    fwrite(&byteRate, 4, 1, f);
-    fwrite(&align, 2, 1, f);
-    fwrite(&bits, 2, 1, f);
-    fwrite("data", 1, 4, f);
-    fwrite(&bytes, 4, 1, f);
-    fwrite(data.data(), 2, data.size(), f);
+    fwrite(wav.data(), 1, wav.size(), f);
     fclose(f);
     return path;
 }
@@ -65,8 +48,8 @@ void BM_Mix32Voices(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * BLOCK);
     // Seconds of CPU per second of audio.
-    state.counters["cpu_per_audio_second"] =
-        benchmark::Counter((double)state.iterations() * BLOCK / RATE, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["cpu_per_audio_second"] = benchmark::Counter(
+        (double)state.iterations() * BLOCK / RATE, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     mixFree();
 }
 BENCHMARK(BM_Mix32Voices);

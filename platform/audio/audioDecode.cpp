@@ -2,6 +2,7 @@
 
 #include <vorbis/vorbisfile.h>
 
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -39,7 +40,7 @@ DecodeStatus readFmt(const uint8_t* p, uint32_t size, WavFormat* f)
     }
     if (f->tag != WAV_PCM && f->tag != WAV_FLOAT) return DecodeStatus::Unsupported;
     if (f->channels < 1 || f->rate < 1 || f->rate > 384000) return DecodeStatus::Corrupt;
-    if (f->channels > 2) return DecodeStatus::Unsupported;
+    if (f->channels > 2 || f->rate < MIN_SOURCE_RATE) return DecodeStatus::Unsupported;
     bool intBits = f->bits == 8 || f->bits == 16 || f->bits == 24 || f->bits == 32;
     if ((f->tag == WAV_PCM && !intBits) || (f->tag == WAV_FLOAT && f->bits != 32)) return DecodeStatus::Unsupported;
     if (f->blockAlign != f->channels * f->bits / 8) return DecodeStatus::Corrupt;
@@ -60,7 +61,7 @@ float wavSample(const uint8_t* p, const WavFormat& f)
                 uint32_t u = le32(p);
                 float v;
                 memcpy(&v, &u, 4);
-                return v == v ? v : 0.0f;  // a NaN would poison the whole mix
+                return std::isfinite(v) ? v : 0.0f;  // a NaN or infinity would poison the whole mix
             }
             return (int32_t)le32(p) / 2147483648.0f;
     }
@@ -149,8 +150,7 @@ DecodeStatus decodeWav(const uint8_t* data, size_t size, int targetRate, PcmBuff
             }
             int bytes = fmt.bits / 8;
             for (size_t i = 0; i < out->samples.size(); i++) out->samples[i] = wavSample(body + i * bytes, fmt);
-            resamplePcm(out, fmt.rate, targetRate);
-            return DecodeStatus::Ok;
+            return resamplePcm(out, fmt.rate, targetRate) ? DecodeStatus::Ok : DecodeStatus::NoMemory;
         }
         at += 8 + chunkSize + (chunkSize & 1);  // chunks are padded to even sizes
         if (at > size) return DecodeStatus::Corrupt;
@@ -171,7 +171,7 @@ DecodeStatus decodeOgg(const uint8_t* data, size_t size, int targetRate, PcmBuff
     int channels = info ? info->channels : 0;
     if (!info || rate < 1)
         status = DecodeStatus::Corrupt;
-    else if (channels < 1 || channels > 2 || ov_streams(&vf) != 1)
+    else if (channels < 1 || channels > 2 || rate < MIN_SOURCE_RATE || ov_streams(&vf) != 1)
         status = DecodeStatus::Unsupported;
     out->channels = channels;
     try {
@@ -196,8 +196,7 @@ DecodeStatus decodeOgg(const uint8_t* data, size_t size, int targetRate, PcmBuff
     ov_clear(&vf);
     if (status != DecodeStatus::Ok) return status;
     if (out->frames() == 0) return DecodeStatus::Corrupt;
-    resamplePcm(out, rate, targetRate);
-    return DecodeStatus::Ok;
+    return resamplePcm(out, rate, targetRate) ? DecodeStatus::Ok : DecodeStatus::NoMemory;
 }
 
 DecodeStatus decodeAudio(const uint8_t* data, size_t size, int targetRate, PcmBuffer* out)
@@ -207,13 +206,18 @@ DecodeStatus decodeAudio(const uint8_t* data, size_t size, int targetRate, PcmBu
     return decodeWav(data, size, targetRate, out);
 }
 
-void resamplePcm(PcmBuffer* pcm, int fromRate, int toRate)
+bool resamplePcm(PcmBuffer* pcm, int fromRate, int toRate)
 {
-    if (fromRate == toRate || pcm->frames() == 0) return;
+    if (fromRate == toRate || pcm->frames() == 0) return true;
     int ch = pcm->channels;
     int64_t inFrames = pcm->frames();
     int64_t outFrames = (inFrames * toRate + fromRate - 1) / fromRate;
-    std::vector<float> out((size_t)(outFrames * ch));
+    std::vector<float> out;
+    try {
+        out.resize((size_t)(outFrames * ch));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     double step = (double)fromRate / toRate;
     for (int64_t i = 0; i < outFrames; i++) {
         double at = i * step;
@@ -224,6 +228,7 @@ void resamplePcm(PcmBuffer* pcm, int fromRate, int toRate)
             out[i * ch + c] = pcm->samples[a * ch + c] * (1 - t) + pcm->samples[b * ch + c] * t;
     }
     pcm->samples.swap(out);
+    return true;
 }
 
 const char* decodeStatusText(DecodeStatus status)

@@ -27,13 +27,18 @@ enum class DecodeStatus {
 
 // Longest decoded sound accepted, so a tiny hostile file cannot claim hours.
 constexpr int64_t MAX_DECODED_SECONDS = 30 * 60;
+// Lowest source rate played. The cap above counts seconds, so the frames a
+// file may grow to in conversion stay bounded only with a floor on its rate
+// (a 4 KB file at 1 Hz would claim 30 minutes and swell to 600 MB).
+constexpr int MIN_SOURCE_RATE = 4000;
 
 // Decodes a whole WAV or Ogg Vorbis file (told apart by their magic bytes).
 DecodeStatus decodeAudio(const uint8_t* data, size_t size, int targetRate, PcmBuffer* out);
 DecodeStatus decodeWav(const uint8_t* data, size_t size, int targetRate, PcmBuffer* out);
 DecodeStatus decodeOgg(const uint8_t* data, size_t size, int targetRate, PcmBuffer* out);
 
-// Linear-interpolation rate conversion of interleaved frames in place.
-void resamplePcm(PcmBuffer* pcm, int fromRate, int toRate);
+// Linear-interpolation rate conversion of interleaved frames in place; false
+// (the frames untouched) when there is no memory for the result.
+bool resamplePcm(PcmBuffer* pcm, int fromRate, int toRate);
 
 const char* decodeStatusText(DecodeStatus status);

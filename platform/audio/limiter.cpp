@@ -1,5 +1,6 @@
 #include "platform/audio/limiter.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -49,7 +50,9 @@ void Limiter::process(float* frames, int count)
         boxSum += released - box[boxPos];
         box[boxPos] = released;
         boxPos = (boxPos + 1) % MIX_LIMIT_LOOKAHEAD;
-        framesAtUnity = released == 1.0f ? framesAtUnity + 1 : 0;
+        // Counted only up to the window's length: all that matters (and a
+        // count of every frame would overflow after hours of play).
+        framesAtUnity = released != 1.0f ? 0 : std::min(framesAtUnity + 1, MIX_LIMIT_LOOKAHEAD);
         if (boxPos == 0) {  // rebuild the sum now and then against rounding drift
             boxSum = 0;
             for (float b : box) boxSum += b;

@@ -14,6 +14,7 @@
 namespace mixer {
 
 VoiceShared shared[MAX_VOICES];
+std::atomic<uint32_t> groupVolume[3];
 CommandRing ring;
 thread_local bool onMixingThread = false;
 
@@ -49,7 +50,7 @@ struct VoiceRecord {
 
 struct Garbage {
     PcmBuffer* pcm;
-    uint64_t afterCommand;  // free once the mixing side has taken this many commands
+    uint64_t afterCommand;  // free once the mixing side has applied this many commands
 };
 
 bool running = false;
@@ -66,7 +67,7 @@ bool check() { return running ? true : fail(MIX_ERROR_INIT); }
 // Frees decoded frames the mixing side can no longer reach.
 void collectGarbage(bool all)
 {
-    uint64_t done = ring.popped();
+    uint64_t done = ring.applied();
     for (size_t i = 0; i < garbage.size();) {
         if (all || garbage[i].afterCommand <= done) {
             delete garbage[i].pcm;
@@ -148,7 +149,7 @@ void releaseVoice(int voice)
 
 // Gives the voice a new life over the frames: a new handle, stopped at the
 // start, with the given volume and pan. Needs one free ring slot.
-MixHandle bindVoice(int voice, const PcmBuffer* pcm, bool loop, float volume, float pan)
+MixHandle bindVoice(int voice, const PcmBuffer* pcm, bool loop, float volume, float pan, bool stream)
 {
     VoiceRecord& r = records[voice];
     if (r.handle) fireFreeSyncs(voice);
@@ -168,6 +169,7 @@ MixHandle bindVoice(int voice, const PcmBuffer* pcm, bool loop, float volume, fl
     c.frames = pcm->frames();
     c.channels = pcm->channels;
     c.flag = loop;
+    c.stream = stream;
     c.value = volume;
     c.value2 = pan;
     ring.push(c);
@@ -264,6 +266,15 @@ bool decodeInto(const void* data, size_t size, PcmBuffer** out)
 
 }  // namespace
 
+int64_t secondsToBytes(double seconds, int rate, int channels, int64_t frames)
+{
+    if (!std::isfinite(seconds) || seconds < 0) return fail(MIX_ERROR_PARAM), -1;
+    double frame = std::round(seconds * rate);
+    if (frame >= (double)frames) return fail(MIX_ERROR_POSITION), -1;
+    succeed();
+    return (int64_t)frame * channels * (int64_t)sizeof(float);
+}
+
 bool fail(MixError code)
 {
     lastError = code;
@@ -295,14 +306,14 @@ bool CommandRing::push(const Command& c)
     return true;
 }
 
-bool CommandRing::pop(Command* c)
+const Command* CommandRing::front() const
 {
     uint64_t t = tail.load(std::memory_order_relaxed);
-    if (t == head.load(std::memory_order_acquire)) return false;
-    *c = slots[t % RING_SIZE];
-    tail.store(t + 1, std::memory_order_release);
-    return true;
+    if (t == head.load(std::memory_order_acquire)) return nullptr;
+    return &slots[t % RING_SIZE];
 }
+
+void CommandRing::advance() { tail.store(tail.load(std::memory_order_relaxed) + 1, std::memory_order_release); }
 
 int CommandRing::freeSpace() const
 {
@@ -373,6 +384,7 @@ bool mixInit(int device, int mixRate, uint32_t flags)
     rate = mixRate;
     want3D = (flags & MIX_INIT_3D) != 0;
     ring.reset();
+    for (std::atomic<uint32_t>& g : groupVolume) g.store(floatBits(1.0f));
     resetVoices(rate);
     for (int i = 0; i < MAX_VOICES; i++) {
         shared[i].status.store(0);
@@ -540,7 +552,7 @@ MixHandle mixSampleGetChannel(MixHandle sample, bool onlyNew)
     int index = (int)(s - samples);
     s->voices[slot] = voice;
     records[voice].sample = index;
-    MixHandle h = bindVoice(voice, s->pcm, (s->flags & MIX_LOOP) != 0, s->volume, s->pan);
+    MixHandle h = bindVoice(voice, s->pcm, (s->flags & MIX_LOOP) != 0, s->volume, s->pan, false);
     succeed();
     return h;
 }
@@ -557,7 +569,7 @@ MixHandle mixStreamCreateMemory(const void* data, uint64_t size, uint32_t flags)
     if (!decodeInto(data, (size_t)size, &pcm)) return 0;
     releaseVoice(voice);
     records[voice].streamPcm = pcm;
-    MixHandle h = bindVoice(voice, pcm, (flags & MIX_LOOP) != 0, 1.0f, 0.0f);
+    MixHandle h = bindVoice(voice, pcm, (flags & MIX_LOOP) != 0, 1.0f, 0.0f, true);
     succeed();
     return h;
 }
@@ -716,10 +728,30 @@ int64_t mixChannelSeconds2Bytes(MixHandle channel, double seconds)
     if (!check()) return -1;
     int v = findVoice(channel);
     if (v < 0) return fail(MIX_ERROR_HANDLE), -1;
-    if (!(seconds >= 0)) return fail(MIX_ERROR_PARAM), -1;
     const PcmBuffer* pcm = records[v].streamPcm ? records[v].streamPcm : samples[records[v].sample].pcm;
+    return secondsToBytes(seconds, rate, pcm->channels, pcm->frames());
+}
+
+bool validVolume(MixVolume which)
+{
+    return which == MIX_VOLUME_MASTER || which == MIX_VOLUME_SAMPLES || which == MIX_VOLUME_STREAMS;
+}
+
+bool mixSetVolume(MixVolume which, float volume)
+{
+    if (!check()) return false;
+    if (!validVolume(which) || std::isnan(volume)) return fail(MIX_ERROR_PARAM);
+    groupVolume[which].store(floatBits(clampAttrib(MIX_ATTRIB_VOLUME, volume)), std::memory_order_relaxed);
     succeed();
-    return (int64_t)std::llround(seconds * rate) * pcm->channels * (int64_t)sizeof(float);
+    return true;
+}
+
+float mixGetVolume(MixVolume which)
+{
+    if (!check()) return -1;
+    if (!validVolume(which)) return fail(MIX_ERROR_PARAM), -1;
+    succeed();
+    return bitsFloat(groupVolume[which].load(std::memory_order_relaxed));
 }
 
 MixHandle mixChannelSetSync(MixHandle channel, uint32_t type, MixSyncProc proc, void* user)
@@ -731,7 +763,8 @@ MixHandle mixChannelSetSync(MixHandle channel, uint32_t type, MixSyncProc proc, 
     uint32_t kind = type & ~MIX_SYNC_ONETIME;
     if (!proc || (kind != MIX_SYNC_END && kind != MIX_SYNC_SLIDE && kind != MIX_SYNC_FREE))
         return fail(MIX_ERROR_PARAM);
-    if (ring.freeSpace() < 1) return fail(MIX_ERROR_BUSY);
+    // A free sync stays on this side: it needs no command.
+    if (kind != MIX_SYNC_FREE && ring.freeSpace() < 1) return fail(MIX_ERROR_BUSY);
     uint64_t occupied = shared[v].syncs.load();
     int slot = -1;
     for (int s = 0; s < MIX_MAX_SYNCS && slot < 0; s++)

@@ -132,7 +132,20 @@ bool mixChannelSlideAttribute(MixHandle channel, MixAttrib attrib, float value, 
 bool mixChannelIsSliding(MixHandle channel, MixAttrib attrib);
 // Positions are bytes of the decoded float frames.
 bool mixChannelSetPosition(MixHandle channel, uint64_t bytes);
-int64_t mixChannelSeconds2Bytes(MixHandle channel, double seconds);  // -1 on error
+// -1 on error: MIX_ERROR_PARAM for a time that is negative or not finite,
+// MIX_ERROR_POSITION for one at or past the end.
+int64_t mixChannelSeconds2Bytes(MixHandle channel, double seconds);
+
+// ---- Group volumes ----
+// The player's volume settings, applied on top of every channel's own volume
+// (which mixChannelGetAttribute still reports): a master volume over all,
+// one for the sample channels and one for the streams (music). Amplitudes
+// 0..1, values outside clamped, NaN refused with MIX_ERROR_PARAM; all 1 after
+// mixInit. A change reaches playing channels within a block, ramped over it
+// (about 6 ms), and channels started later. Any thread may set them.
+enum MixVolume { MIX_VOLUME_MASTER = 0, MIX_VOLUME_SAMPLES = 1, MIX_VOLUME_STREAMS = 2 };
+bool mixSetVolume(MixVolume which, float volume);
+float mixGetVolume(MixVolume which);  // -1 on error
 
 // ---- Syncs ----
 constexpr uint32_t MIX_SYNC_END = 2;    // the channel reached the end of its data

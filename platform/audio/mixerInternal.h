@@ -70,6 +70,7 @@ struct Command {
     uint8_t attrib;  // SetAttr, Slide
     uint8_t slot;    // SetSync, RemoveSync
     bool flag;       // Play: restart; Bind: loop; SetSync: one-time
+    bool stream;     // Bind: a stream's voice (the streams' group volume), else a sample's
     uint16_t voice;
     MixHandle handle;  // the channel the command is for; dropped if no longer current
     uint32_t serial;   // Play, Bind: play serial; Slide: slide id; SetSync: sync type
@@ -84,14 +85,18 @@ struct Command {
 };
 
 // Single producer (the controlling thread), single consumer (the mixing
-// thread). push fails instead of waiting when the ring is full.
+// thread). push fails instead of waiting when the ring is full. The consumer
+// applies the command at front() before it calls advance(), so once
+// applied() counts a command, the mixing side is done with everything that
+// command let go of (the frames of an unbound voice).
 class CommandRing {
 public:
     bool push(const Command& c);
-    bool pop(Command* c);
+    const Command* front() const;  // nullptr when empty
+    void advance();
     int freeSpace() const;
     uint64_t pushed() const { return head.load(std::memory_order_relaxed); }
-    uint64_t popped() const { return tail.load(std::memory_order_acquire); }
+    uint64_t applied() const { return tail.load(std::memory_order_acquire); }
     void reset();
 
 private:
@@ -101,6 +106,9 @@ private:
 };
 
 extern VoiceShared shared[MAX_VOICES];
+// The group volumes as float bits (index MixVolume): set by any thread, read
+// by the mixing side once per block.
+extern std::atomic<uint32_t> groupVolume[3];
 extern CommandRing ring;
 extern thread_local bool onMixingThread;
 
@@ -117,6 +125,10 @@ bool directSetAttribute(MixHandle channel, int attrib, float value);
 bool directSlide(MixHandle channel, int attrib, float value, uint32_t ms);
 bool directRemoveSync(MixHandle channel, MixHandle sync);
 int64_t directSeconds2Bytes(MixHandle channel, double seconds);
+
+// The byte position of a time in frames of `channels` floats; -1 (and the
+// error) for a time that is not a finite one >= 0 or that is past the end.
+int64_t secondsToBytes(double seconds, int rate, int channels, int64_t frames);
 
 // ---- Errors ----
 bool fail(MixError code);  // records it and returns false

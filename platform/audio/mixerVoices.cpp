@@ -37,6 +37,7 @@ struct Voice {
     int64_t frames = 0;
     int channels = 1;
     bool loop = false;
+    bool stream = false;  // a stream's voice: the streams' group volume, else the samples'
     int64_t pos = 0;
     MixState state = MIX_STOPPED;
     bool jumped = false;  // a sync moved the position during its end callback
@@ -54,12 +55,16 @@ float bus[BLOCK_FRAMES * 2];
 Limiter* limiter = nullptr;
 alignas(Limiter) unsigned char limiterStorage[sizeof(Limiter)];
 int mixRate = 44100;
+// The group volume of sample voices [0] and stream voices [1], master
+// included, as read at the start of the block.
+float groupGain[2] = {1, 1};
 
 // Mono sources pan with equal power (each side at -3 dB in the middle);
 // stereo sources with a balance law (the far side fades, the near one stays).
+// The group volume comes on top; mixVoice ramps to the result over a block.
 void panGains(const Voice& v, float* l, float* r)
 {
-    float vol = v.attrib[MIX_ATTRIB_VOLUME], pan = v.attrib[MIX_ATTRIB_PAN];
+    float vol = v.attrib[MIX_ATTRIB_VOLUME] * groupGain[v.stream], pan = v.attrib[MIX_ATTRIB_PAN];
     if (v.channels == 1) {
         float angle = (pan + 1.0f) * 0.25f * (float)M_PI;
         *l = vol * std::cos(angle);
@@ -251,30 +256,45 @@ void startSlide(Voice& v, int voiceIndex, int attrib, float target, int64_t fram
     s.step = (target - v.attrib[attrib]) / (float)frames;
 }
 
+void readGroupGains()
+{
+    float master = bitsFloat(groupVolume[MIX_VOLUME_MASTER].load(std::memory_order_relaxed));
+    groupGain[0] = master * bitsFloat(groupVolume[MIX_VOLUME_SAMPLES].load(std::memory_order_relaxed));
+    groupGain[1] = master * bitsFloat(groupVolume[MIX_VOLUME_STREAMS].load(std::memory_order_relaxed));
+}
+
+// A new life of the voice: only the fading tail of the last one stays.
+void bind(Voice& v, int voiceIndex, const Command& c)
+{
+    cutToTail(v);
+    Voice fresh;
+    memcpy(fresh.tail, v.tail, sizeof(v.tail));
+    fresh.tailLen = v.tailLen;
+    fresh.tailPos = v.tailPos;
+    v = fresh;
+    v.handle = c.handle;
+    v.serial = c.serial;
+    v.pcm = c.pcm;
+    v.frames = c.frames;
+    v.channels = c.channels;
+    v.loop = c.flag;
+    v.stream = c.stream;
+    v.attrib[MIX_ATTRIB_VOLUME] = c.value;
+    v.attrib[MIX_ATTRIB_PAN] = c.value2;
+    // A slide of the earlier life may have published over what the
+    // controlling side stored for this one.
+    publishAttrib(voiceIndex, MIX_ATTRIB_VOLUME, c.value);
+    publishAttrib(voiceIndex, MIX_ATTRIB_PAN, c.value2);
+    panGains(v, &v.gainL, &v.gainR);
+}
+
 void apply(const Command& c)
 {
     Voice& v = voices[c.voice];
-    if (c.type == Cmd::Bind) {
-        cutToTail(v);
-        Voice fresh;
-        memcpy(fresh.tail, v.tail, sizeof(v.tail));
-        fresh.tailLen = v.tailLen;
-        fresh.tailPos = v.tailPos;
-        v = fresh;
-        v.handle = c.handle;
-        v.serial = c.serial;
-        v.pcm = c.pcm;
-        v.frames = c.frames;
-        v.channels = c.channels;
-        v.loop = c.flag;
-        v.attrib[MIX_ATTRIB_VOLUME] = c.value;
-        v.attrib[MIX_ATTRIB_PAN] = c.value2;
-        panGains(v, &v.gainL, &v.gainR);
-        return;
-    }
-    if (c.handle != v.handle) return;  // meant for an earlier life of this voice
+    if (c.type != Cmd::Bind && c.handle != v.handle) return;  // meant for an earlier life of this voice
     switch (c.type) {
         case Cmd::Bind:
+            bind(v, c.voice, c);
             break;
         case Cmd::Unbind:
             cutToTail(v);
@@ -299,6 +319,11 @@ void apply(const Command& c)
             if (v.state == MIX_PLAYING) {
                 cutToTail(v);
                 v.state = MIX_PAUSED;
+            } else if (v.state == MIX_STOPPED) {
+                // The sound ended after the controlling side saw it playing
+                // and before it stored PAUSED: left so, the channel would
+                // never come free.
+                compareAndSetStatus(v, c.voice, MIX_PAUSED, MIX_STOPPED);
             }
             break;
         case Cmd::Stop:
@@ -308,6 +333,7 @@ void apply(const Command& c)
         case Cmd::SetAttr:
             v.attrib[c.attrib] = c.value;
             v.slides[c.attrib].active = false;
+            publishAttrib(c.voice, c.attrib, c.value);  // over what a slide published meanwhile
             break;
         case Cmd::Slide:
             startSlide(v, c.voice, c.attrib, c.value, c.frames, c.serial);
@@ -342,6 +368,7 @@ Voice* directVoice(MixHandle channel, int* index)
 
 void resetVoices(int rate)
 {
+    groupGain[0] = groupGain[1] = 1;
     mixRate = rate;
     for (Voice& v : voices) v = Voice();
     if (limiter) limiter->~Limiter();
@@ -351,10 +378,16 @@ void resetVoices(int rate)
 void mixInto(float* out, int frames)
 {
     onMixingThread = true;
-    Command c;
-    while (ring.pop(&c)) apply(c);
+    readGroupGains();  // for the voices bound below
+    // Each command is applied before its slot is given back: an Unbind still
+    // reads the frames it lets go of (for the fade-out tail).
+    while (const Command* c = ring.front()) {
+        apply(*c);
+        ring.advance();
+    }
     for (int done = 0; done < frames;) {
         int n = std::min(BLOCK_FRAMES, frames - done);
+        readGroupGains();
         std::fill(bus, bus + 2 * n, 0.0f);
         for (int i = 0; i < MAX_VOICES; i++) {
             Voice& v = voices[i];
@@ -454,9 +487,7 @@ int64_t directSeconds2Bytes(MixHandle channel, double seconds)
     int i;
     Voice* v = directVoice(channel, &i);
     if (!v) return fail(MIX_ERROR_HANDLE), -1;
-    if (!(seconds >= 0)) return fail(MIX_ERROR_PARAM), -1;
-    succeed();
-    return (int64_t)std::llround(seconds * mixRate) * v->channels * (int64_t)sizeof(float);
+    return secondsToBytes(seconds, mixRate, v->channels, v->frames);
 }
 
 }  // namespace mixer

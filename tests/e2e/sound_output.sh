@@ -38,6 +38,24 @@ print("mix peak %.3f over %d frames" % (peak, len(a) // 2))
 sys.exit(0 if 0.05 < peak <= 1.0 else 1)
 PY
 
+# The stored volumes apply from the start: at a master volume of 0 the same
+# shots leave the mix silent, and the channels' own volumes are not changed.
+settings="$XDG_CONFIG_HOME/Quillon Games/SKYWARD/settings"
+mkdir -p "$(dirname "$settings")"
+printf 'volume_master = dword:0\nvolume_music = dword:100\n' >"$settings"
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/muted.raw" run_game muted --headless -360 --play --fixed-step \
+  --steps 60 --seed 3 --input "$WORK/shoot.txt" --dump-state "$WORK/muted.json"
+expect_rc 0
+[ "$(json_get muted.json "j['sound_events']['hero_shoot']")" -gt 3 ] || fail "the scripted shots were not fired"
+python3 - "$WORK/muted.raw" <<'PY' || fail "the mix is not silent at a stored master volume of 0"
+import array, sys
+a = array.array('f')
+a.frombytes(open(sys.argv[1], 'rb').read())
+print("muted mix peak %g over %d frames" % (max(map(abs, a)) if a else 0, len(a) // 2))
+sys.exit(0 if a and max(map(abs, a)) == 0 else 1)
+PY
+rm "$settings"
+
 # Headless without a named driver keeps the dummy one.
 SDL_AUDIODRIVER= run_game dummy --headless -360 --fixed-step --steps 5
 expect_rc 0

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "platform/audio/audioDecode.h"
 #include "tests/sound/soundTestUtil.h"
@@ -36,6 +37,31 @@ TEST(AudioDecode, OtherRatesAreConverted)
     EXPECT_EQ(pcm.frames(), 44100);
     // Still a 100 Hz sine, now at 44.1 kHz.
     EXPECT_NEAR(pcm.samples[110], 0.5 * std::sin(2 * M_PI * 100 * 110 / 44100.0), 2e-3);
+}
+
+// Infinite float samples would turn into NaN in the mix: they read as 0.
+TEST(AudioDecode, FloatSamplesThatAreNotFiniteReadAsSilence)
+{
+    std::vector<uint8_t> wav = makeWav(constant(0.5f, 4), 1, TEST_RATE, 0);
+    const float bad[] = {INFINITY, -INFINITY, NAN};
+    for (int i = 0; i < 3; i++) memcpy(&wav[44 + 4 * i], &bad[i], 4);
+    PcmBuffer pcm;
+    ASSERT_EQ(decode(wav, &pcm), DecodeStatus::Ok);
+    EXPECT_EQ(pcm.samples, (std::vector<float>{0, 0, 0, 0.5f}));
+}
+
+// A rate too low to convert from: a tiny file at 1 Hz would claim its
+// 30 minutes at the output rate.
+TEST(AudioDecode, RatesBelowTheFloorAreUnsupported)
+{
+    PcmBuffer pcm;
+    EXPECT_EQ(decode(makeWav(constant(0.5f, 900, 2), 2, 1, 16), &pcm), DecodeStatus::Unsupported);
+    EXPECT_EQ(decode(makeWav(constant(0.5f, 900), 1, MIN_SOURCE_RATE - 1, 16), &pcm), DecodeStatus::Unsupported);
+    ASSERT_EQ(decode(makeWav(constant(0.5f, 900), 1, MIN_SOURCE_RATE, 16), &pcm), DecodeStatus::Ok);
+    EXPECT_EQ(pcm.frames(), (900 * TEST_RATE + MIN_SOURCE_RATE - 1) / MIN_SOURCE_RATE);
+    std::vector<uint8_t> slowOgg = encodeOggVorbis(constant(0.1f, 3000), 1, 2000);
+    ASSERT_FALSE(slowOgg.empty());
+    EXPECT_EQ(decode(slowOgg, &pcm), DecodeStatus::Unsupported);
 }
 
 TEST(AudioDecode, ChunksBeforeTheDataAreSkipped)

@@ -2,13 +2,12 @@
 // laws, slides and syncs, the limiter, declicking and stale handles.
 #include <gtest/gtest.h>
 
-#include <SDL.h>
-
 #include <atomic>
 #include <cmath>
 
 #include "platform/audio/limiter.h"
 #include "platform/audio/mixer.h"
+#include "platform/audio/mixerInternal.h"
 #include "tests/sound/soundTestUtil.h"
 #include "tests/test_util.h"
 
@@ -277,6 +276,41 @@ TEST_F(MixerTest, StreamsRunTheirFreeSyncOnceWhenFreed)
     EXPECT_EQ(mixErrorCode(), MIX_ERROR_HANDLE);
 }
 
+// A stalled device leaves the command queue full: calls are refused with
+// MIX_ERROR_BUSY and change nothing, and work again after the next mix. A
+// free sync needs no command and is set even then.
+TEST_F(MixerTest, AFullQueueRefusesCallsUntilTheNextMix)
+{
+    MixHandle s = loadSample(constant(0.5f, TEST_RATE), 1, 2, 0);
+    MixHandle ch = mixSampleGetChannel(s, false);
+    int accepted = 0;
+    while (mixChannelSetAttribute(ch, MIX_ATTRIB_PAN, 0.0f)) accepted++;
+    EXPECT_EQ(mixErrorCode(), MIX_ERROR_BUSY);
+    EXPECT_GT(accepted, 1000);
+    EXPECT_FALSE(mixChannelSetAttribute(ch, MIX_ATTRIB_VOLUME, 0.1f));
+    EXPECT_FALSE(mixChannelPlay(ch, false));
+    EXPECT_FALSE(mixChannelSlideAttribute(ch, MIX_ATTRIB_VOLUME, 0.0f, 10));
+    EXPECT_EQ(mixSampleGetChannel(s, false), 0u);
+    EXPECT_EQ(mixChannelSetSync(ch, MIX_SYNC_END, countEnd, &endSyncs), 0u);
+    EXPECT_EQ(mixErrorCode(), MIX_ERROR_BUSY);
+    freeSyncs = 0;
+    EXPECT_NE(mixChannelSetSync(ch, MIX_SYNC_FREE, countFree, &freeSyncs), 0u);
+    float volume = -1;
+    EXPECT_TRUE(mixChannelGetAttribute(ch, MIX_ATTRIB_VOLUME, &volume));
+    EXPECT_EQ(volume, 1.0f);
+    EXPECT_EQ(mixChannelIsActive(ch), MIX_STOPPED);
+    EXPECT_FALSE(mixChannelIsSliding(ch, MIX_ATTRIB_VOLUME));
+
+    render(BLOCK);
+    EXPECT_TRUE(mixChannelSetAttribute(ch, MIX_ATTRIB_VOLUME, 0.5f));
+    EXPECT_TRUE(mixChannelPlay(ch, false));
+    EXPECT_NE(mixSampleGetChannel(s, false), 0u);
+    std::vector<float> out = render(4 * BLOCK);
+    EXPECT_NEAR(leftAt(out, 4 * BLOCK - 1), 0.5f * 0.5f * 0.7071f, 1e-3);
+    EXPECT_TRUE(mixSampleFree(s));
+    EXPECT_EQ(freeSyncs, 1);
+}
+
 TEST_F(MixerTest, TenLoudSoundsAtOnceStayUnderTheCeiling)
 {
     std::vector<float> boom = sine(80, TEST_RATE, 0.89f);
@@ -362,42 +396,63 @@ TEST_F(MixerTest, NotRunningOrOfflineOnly)
     EXPECT_EQ(mixErrorCode(), MIX_ERROR_ALREADY);
 }
 
-}  // namespace
-
-namespace {
-
-void stopChannelSync(MixHandle, MixHandle channel, uint32_t, void*) { mixChannelStop(channel); }
-
-// The real device thread (on the dummy driver) mixes while this thread
-// loads, plays, slides, stops and frees as fast as it can.
-TEST(MixerOnADevice, ControlWhileTheDeviceMixes)
+// What mixChannelGetAttribute reads back is what the mix uses, also when an
+// earlier command in the queue published another value first.
+TEST_F(MixerTest, AnAttributeReadsBackAsMixed)
 {
-    SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
-    ASSERT_TRUE(mixInit(MIX_DEVICE_DEFAULT, TEST_RATE, 0));
-    TempDir dir;
-    std::vector<uint8_t> wav = makeWav(sine(300, 3000, 0.5f), 1, TEST_RATE, 16);
-    std::string path = dir.file("t.wav");
-    writeFileBytes(path, wav.data(), wav.size());
-    float scratch[64];
-    EXPECT_FALSE(mixRenderOffline(scratch, 32));  // the device does the mixing here
-    for (int round = 0; round < 40; round++) {
-        MixHandle s = mixSampleLoad(path.c_str(), 0, 0, 4, MIX_OVER_OLDEST);
-        ASSERT_NE(s, 0u);
-        for (int i = 0; i < 50; i++) {
-            MixHandle ch = mixSampleGetChannel(s, false);
-            ASSERT_NE(ch, 0u) << mixErrorText(mixErrorCode());
-            mixChannelSetAttribute(ch, MIX_ATTRIB_PAN, (i % 5) / 2.5f - 1);
-            mixChannelPlay(ch, true);
-            if (i % 3 == 0) {
-                mixChannelSetSync(ch, MIX_SYNC_SLIDE | MIX_SYNC_ONETIME, stopChannelSync, nullptr);
-                mixChannelSlideAttribute(ch, MIX_ATTRIB_VOLUME, 0, 5);
-            }
-            if (i % 7 == 0) mixChannelStop(ch);
-        }
-        SDL_Delay(30);  // the device takes the queued commands at every callback
-        ASSERT_TRUE(mixSampleFree(s));
+    MixHandle s = loadSample(constant(0.5f, TEST_RATE), 1, 1, MIX_OVER_OLDEST);
+    MixHandle ch = playNew(s);
+    EXPECT_TRUE(mixChannelSlideAttribute(ch, MIX_ATTRIB_VOLUME, 0.2f, 0));
+    EXPECT_TRUE(mixChannelSetAttribute(ch, MIX_ATTRIB_VOLUME, 0.9f));
+    std::vector<float> out = render(2 * BLOCK);
+    float volume = -1;
+    EXPECT_TRUE(mixChannelGetAttribute(ch, MIX_ATTRIB_VOLUME, &volume));
+    EXPECT_EQ(volume, 0.9f);
+    EXPECT_NEAR(leftAt(out, 2 * BLOCK - 1), 0.5f * 0.9f * 0.7071f, 1e-3);
+    // The override gives the voice a new life at the sample's volume; the
+    // earlier life's slide is still queued ahead of it.
+    EXPECT_TRUE(mixChannelSlideAttribute(ch, MIX_ATTRIB_VOLUME, 0.2f, 0));
+    MixHandle next = mixSampleGetChannel(s, false);
+    ASSERT_NE(next, 0u);
+    render(BLOCK);
+    EXPECT_TRUE(mixChannelGetAttribute(next, MIX_ATTRIB_VOLUME, &volume));
+    EXPECT_EQ(volume, 1.0f);
+}
+
+// Stands for a pause from the controlling thread at the very instant the
+// sound ends: it sees the channel playing, the mix then stops it.
+void pauseFromTheControllingSide(MixHandle, MixHandle channel, uint32_t, void*)
+{
+    mixer::onMixingThread = false;
+    EXPECT_TRUE(mixChannelPause(channel));
+    mixer::onMixingThread = true;
+}
+
+TEST_F(MixerTest, APauseAsTheSoundEndsLeavesTheChannelStopped)
+{
+    MixHandle s = loadSample(constant(0.3f, 100), 1, 1, 0);
+    MixHandle ch = playNew(s);
+    ASSERT_NE(mixChannelSetSync(ch, MIX_SYNC_END | MIX_SYNC_ONETIME, pauseFromTheControllingSide, nullptr), 0u);
+    render(BLOCK);
+    render(BLOCK);
+    EXPECT_EQ(mixChannelIsActive(ch), MIX_STOPPED);
+    EXPECT_NE(mixSampleGetChannel(s, true), 0u) << "the only playback stays taken";
+}
+
+TEST_F(MixerTest, SecondsToBytesRefusesPositionsOutsideTheSound)
+{
+    MixHandle s = loadSample(constant(0.5f, 1000, 2), 2, 1, 0);
+    MixHandle ch = mixSampleGetChannel(s, false);
+    EXPECT_EQ(mixChannelSeconds2Bytes(ch, 500.0 / TEST_RATE), 500 * 2 * 4);
+    struct Case {
+        double seconds;
+        MixError error;
+    } cases[] = {{INFINITY, MIX_ERROR_PARAM}, {-INFINITY, MIX_ERROR_PARAM}, {NAN, MIX_ERROR_PARAM},
+                 {-0.5, MIX_ERROR_PARAM},     {1e300, MIX_ERROR_POSITION},  {1000.0 / TEST_RATE, MIX_ERROR_POSITION}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(mixChannelSeconds2Bytes(ch, c.seconds), -1) << c.seconds;
+        EXPECT_EQ(mixErrorCode(), c.error) << c.seconds;
     }
-    EXPECT_TRUE(mixFree());
 }
 
 }  // namespace

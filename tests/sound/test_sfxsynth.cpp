@@ -121,4 +121,17 @@ TEST(SfxSynth, ALoopingSongJoinsWithoutASeam)
     EXPECT_EQ(renderSong(song, src).frames, r.frames);
 }
 
+// soundreview's --loop applies to every file, short ones too.
+TEST(SoundReview, ALoopSeamNeedsRoomAroundTheLoopPoint)
+{
+    PcmBuffer pcm;
+    pcm.channels = 2;
+    pcm.samples.assign(2 * 1000, 0.25f);
+    EXPECT_GE(loopSeamRatio(pcm, 0), 0.0);
+    EXPECT_GE(loopSeamRatio(pcm, 800), 0.0);
+    for (int64_t loopFrame : {-1, 801, 999, 1000, 1 << 30}) EXPECT_EQ(loopSeamRatio(pcm, loopFrame), -1) << loopFrame;
+    pcm.samples.assign(2 * 150, 0.25f);
+    EXPECT_EQ(loopSeamRatio(pcm, 0), -1);
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 #include "platform/audio/limiter.h"
 #include "platform/audio/mixer.h"
 #include "platform/audio/mixerFaults.h"
+#include "platform/audio/mixerInternal.h"
 #include "sound/sound.h"
 #include "tests/sound/soundTestUtil.h"
 #include "tests/test_util.h"
@@ -201,6 +202,44 @@ TEST_F(MusicStreamTest, LoopFromZeroLoopsTheWholeFileAndANegativeOnePlaysOnce)
     out = render(TEST_RATE);
     int at = TEST_RATE - 1 - MIX_LIMIT_DELAY;
     EXPECT_NEAR(out[2 * (TEST_RATE - 1)], 0.6 * std::sin(2 * M_PI * 441.0 * (at % 20000) / TEST_RATE), 1e-3);
+}
+
+// A loop start that is no time within the music (the script passes any
+// float) is logged and the whole file loops.
+TEST_F(MusicStreamTest, ALoopStartOutsideTheMusicLoopsTheWholeFile)
+{
+    for (float start : {INFINITY, 1e30f, 20000.0f / TEST_RATE}) {
+        LogCapture log;
+        SoundHandle st = loadStream(music.c_str(), 0, start, 0, 0);
+        ASSERT_NE(st, 0u) << start;
+        EXPECT_TRUE(contains(log.stop(), "it loops from the start\n")) << start;
+        ASSERT_TRUE(playChannel(st, true));
+        std::vector<float> out = render(45000);
+        EXPECT_TRUE(isChannelPlaying(st)) << start;
+        EXPECT_GT(peakOf(out, 40000), 0.4f) << start;
+        freeStream(st);
+    }
+}
+
+// With every voice taken and the command queue all but full, the stream is
+// made but its loop point cannot be set: it is refused rather than playing
+// once.
+TEST_F(MusicStreamTest, AStreamWithoutItsLoopPointIsRefused)
+{
+    std::string path = writeWav("blip.wav", constant(0.1f, 10));
+    std::vector<SoundHandle> samples;
+    for (int i = 0; i < mixer::MAX_VOICES / MIX_MAX_PLAYBACKS; i++) {
+        samples.push_back(loadSample(path.c_str(), MIX_MAX_PLAYBACKS, 0, 0, 0, 0));
+        for (int k = 0; k < MIX_MAX_PLAYBACKS; k++) ASSERT_TRUE(playChannel(getSampleChannel(samples.back()), true));
+    }
+    render(256);  // every voice has played its sound and stopped
+    SoundHandle channel = getSampleChannel(samples[0]);
+    for (int i = 0; i < mixer::RING_SIZE - 3; i++) ASSERT_TRUE(setChannelPan(channel, 0.0f));
+    LogCapture log;
+    EXPECT_EQ(loadStream(music.c_str(), 0, 0.0f, 0, 0), 0u);
+    EXPECT_EQ(log.stop(), "error setting the loop point of '" + music + "'\n");
+    render(256);
+    EXPECT_NE(loadStream(music.c_str(), 0, 0.0f, 0, 0), 0u);
 }
 
 TEST_F(MusicStreamTest, StreamFileFailuresAreLogged)

@@ -41,8 +41,6 @@ Bus renderEntries(const SongDef& song, const SynthSource& source, const std::vec
     int64_t fpr = songFramesPerRow(song);
     double rowSeconds = fpr / (double)SYNTH_RATE;
     int64_t rowBase = 0;
-    // Rows at which the next note of each track would end, to let '-' carry
-    // a note over into the next pattern.
     for (size_t e = 0; e < entries.size(); e++) {
         const PatternDef& p = song.patterns[(size_t)entries[e]];
         for (const TrackDef& track : song.tracks) {

@@ -71,7 +71,12 @@ private:
 
     double numberIn(const std::string& w, const char* what, double lo, double hi) const
     {
-        double v = number(w, what);
+        return inRange(number(w, what), w, what, lo, hi);
+    }
+
+    // `v`, read from the word `w`, unless it is outside lo .. hi.
+    double inRange(double v, const std::string& w, const char* what, double lo, double hi) const
+    {
         if (v < lo || v > hi) {
             std::ostringstream s;
             s << what << " " << w << " is outside " << lo << " .. " << hi;
@@ -101,11 +106,10 @@ private:
         double v = number(num, "pitch");
         if (instrument && !hz) {
             p.absolute = false;
-            p.value = numberIn(num, "semitone offset", -96, 96);
+            p.value = inRange(v, num, "semitone offset", -96, 96);
         } else {
-            p.value = numberIn(num, "frequency", 1, 22000);
+            p.value = inRange(v, num, "frequency", 1, 22000);
         }
-        (void)v;
         return p;
     }
 

@@ -118,11 +118,12 @@ double loopSeamRatio(const PcmBuffer& pcm, int64_t loopFrame)
 {
     int64_t frames = pcm.frames();
     int ch = pcm.channels;
+    if (loopFrame < 0 || loopFrame + SEAM_REACH > frames || frames < SEAM_REACH + 1) return -1;
     auto at = [&](int64_t f, int c) { return pcm.samples[(size_t)(f * ch + c)]; };
     double seam = 0, nearby = 1e-9;
     for (int c = 0; c < ch; c++) {
         seam = std::max(seam, (double)std::fabs(at(loopFrame, c) - at(frames - 1, c)));
-        for (int64_t i = 1; i < 200; i++) {
+        for (int64_t i = 1; i < SEAM_REACH; i++) {
             nearby = std::max(nearby, (double)std::fabs(at(frames - i, c) - at(frames - i - 1, c)));
             nearby = std::max(nearby, (double)std::fabs(at(loopFrame + i, c) - at(loopFrame + i - 1, c)));
         }

@@ -21,7 +21,9 @@ struct SoundStats {
 
 SoundStats analyseSound(const PcmBuffer& pcm, int rate);
 // How much larger the step from the last frame to the loop frame is than the
-// largest step around the loop point (1 or less: seamless).
+// largest step around the loop point (1 or less: seamless); -1 when the
+// sound has fewer than SEAM_REACH frames after the loop point or before its end.
+constexpr int64_t SEAM_REACH = 200;
 double loopSeamRatio(const PcmBuffer& pcm, int64_t loopFrame);
 
 // A picture of the sound: waveform on top, spectrogram (log frequency,

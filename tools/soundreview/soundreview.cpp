@@ -74,8 +74,15 @@ int main(int argc, char** argv)
             "s",
             path, s.seconds, pcm.channels, s.peakDb, s.rmsDb, s.dcOffset, s.firstSample, s.lastSample, s.worstJumpRatio,
             s.worstJumpSecond);
-        if (loopSeconds >= 0)
-            fprintf(report, "  loop seam x%.2f", loopSeamRatio(pcm, (int64_t)(loopSeconds * rate + 0.5)));
+        if (loopSeconds >= 0) {
+            // --loop applies to every file: a point outside a short one has no seam.
+            double loopFrame = loopSeconds * rate + 0.5;
+            double seam = loopFrame < (double)pcm.frames() ? loopSeamRatio(pcm, (int64_t)loopFrame) : -1;
+            if (seam < 0)
+                fprintf(report, "  loop seam n/a");
+            else
+                fprintf(report, "  loop seam x%.2f", seam);
+        }
         fprintf(report, "\n");
         if (sheet) {
             Picture p = drawSound(pcm, rate, 900);
