@@ -273,6 +273,10 @@ bool parseInputScript(const std::string& text, const std::string& fileName, std:
                 return fail("expected a notch count");
             ev.kind = IEV_MOUSE_WHEEL;
             ev.wheel = (int)n;
+        } else if (kind == "focus") {
+            if (w.size() != 3 || (w[2] != "lost" && w[2] != "gained")) return fail("expected lost or gained");
+            ev.kind = SCRIPT_FOCUS_CHANGE;
+            ev.code = w[2] == "gained";
         } else {
             return fail("unknown event '" + kind + "'");
         }
@@ -306,6 +310,9 @@ void injectScriptedInput(int64_t step)
                 break;
             case IEV_MOUSE_WHEEL:
                 windowMouseWheel(ev.wheel);
+                break;
+            case SCRIPT_FOCUS_CHANGE:
+                windowFocusChanged(ev.code != 0);
                 break;
         }
     }

@@ -6,7 +6,10 @@
 //   --seed N            seed the random source with N (decimal, or 0x hex)
 //   --fixed-step        every loop pass runs one step, then one render
 //   --steps N           quit through the normal path after N steps
-//   --input FILE        scripted input, "STEP EVENT ARGS" per line
+//   --input FILE        scripted input, "STEP EVENT ARGS" per line; the events:
+//                         keydown|keyup KEY, mousemove X Y,
+//                         mousedown|mouseup left|right|middle, wheel NOTCHES,
+//                         focus lost|gained (as the desktop's focus change)
 //   --dump-state FILE   write the game state as JSON when the loop ends
 //   --shot FILE         save the last rendered frame as a PNG
 //   --size WxH          window client size in pixels (over -720 and -360)
@@ -18,9 +21,12 @@
 #include <string>
 #include <vector>
 
+// A scripted window focus change (not an input record): code 1 gained, 0 lost.
+enum { SCRIPT_FOCUS_CHANGE = 100 };
+
 struct ScriptedEvent {
     int64_t step;  // injected just before this step (0 is the first)
-    int kind;      // an InputEventKind
+    int kind;      // an InputEventKind or SCRIPT_FOCUS_CHANGE
     int code;      // key or button
     float x, y;
     int wheel;
