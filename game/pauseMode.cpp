@@ -28,7 +28,7 @@ constexpr uint32_t VEIL = 0x99000000;
 constexpr uint32_t PANEL_FILL = 0xE82A1C0C;
 constexpr uint32_t PANEL_BORDER = 0xFF99723F;
 
-constexpr float PAUSE_PANEL_WIDTH = 20, PAUSE_PANEL_HEIGHT = 25;
+constexpr float PAUSE_PANEL_WIDTH = 22, PAUSE_PANEL_HEIGHT = 25;
 constexpr float PAUSE_BUTTON_WIDTH = 14, PAUSE_BUTTON_HEIGHT = 3, PAUSE_BUTTON_PITCH = 4;
 
 constexpr float SOUND_PANEL_WIDTH = 26, SOUND_PANEL_HEIGHT = 20;
@@ -144,9 +144,12 @@ GuiElem* PauseGameMode::buildTree(int fontCell)
 {
     GuiElem* panel = newPanelScreen(PAUSE_PANEL_WIDTH, PAUSE_PANEL_HEIGHT);
     centredLabel(panel, "PAUSED", TITLE_YELLOW, 3, 1.5f);
-    FixedStr<64> seed;
-    seed.format("Seed %" PRIu64 " - level %d", runSeed, levelNumber);
-    centredLabel(panel, seed, NOTE_GREY, 1, 5.5f)->name.assign("seed");
+    // The seed on a line of its own: it can have twenty digits.
+    FixedStr<32> text;
+    text.format("Level %d", levelNumber);
+    centredLabel(panel, text, TEXT_GREY, 1, 5)->name.assign("level");
+    text.format("Seed %" PRIu64, runSeed);
+    centredLabel(panel, text, NOTE_GREY, 1, 6.3f)->name.assign("seed");
     struct Entry {
         const char* name;
         int id;
@@ -156,7 +159,7 @@ GuiElem* PauseGameMode::buildTree(int fontCell)
                              {"controls", PAUSE_CMD_CONTROLS, "Controls"},
                              {"sound", PAUSE_CMD_SOUND, "Sound"},
                              {"quit_to_title", PAUSE_CMD_QUIT, "Quit to title"}};
-    float top = 8;
+    float top = 8.5f;
     for (const Entry& e : entries) {
         placedButton(panel, e.name, e.id, e.text, -1, top, PAUSE_BUTTON_WIDTH, PAUSE_BUTTON_HEIGHT, fontCell);
         top += PAUSE_BUTTON_PITCH;

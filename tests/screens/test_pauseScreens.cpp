@@ -10,6 +10,7 @@
 #include "game/hero.h"
 #include "game/pauseMode.h"
 #include "game/playMode.h"
+#include "shell/app.h"
 #include "shell/controlSettings.h"
 #include "shell/settings.h"
 #include "shell/window.h"
@@ -111,8 +112,9 @@ TEST_F(PauseScreen, TheWorldDoesNotStepWhilePausedAndResumesWhereItWas)
 
 TEST_F(PauseScreen, ButtonsLeadToTheOtherScreensAndBack)
 {
+    runSeed = UINT64_MAX;
     tap(VK_ESCAPE);
-    EXPECT_NE(visibleTexts(find("root")).find("level 1"), std::string::npos);
+    EXPECT_NE(visibleTexts(find("root")).find("level:Level 1|seed:Seed 18446744073709551615|"), std::string::npos);
     click(find("sound"));
     EXPECT_EQ(currentGameMode, &soundScreen);
     tap(VK_ESCAPE);  // one screen back, not into play

@@ -101,13 +101,14 @@ TEST(KeyNames, EveryKeyTheDesktopGivesHasANameAndCanBeStored)
 
 TEST_F(ControlSettings, ForeignOrCorruptValuesReadAsTheDefaults)
 {
-    writeSettings("bind_left = string:65\n"         // wrong type
-                  "bind_right = dword:16777281\n"   // top byte set
-                  "bind_jump = dword:3\n"           // no such key
-                  "bind_fire = dword:0\n"           // no key at all
-                  "bind_pause = dword:80\n"         // P: a good value
-                  "bind_screenshot = dword:-5\n"    // not a number
-                  "pause_on_focus_loss = dword:2\n");
+    writeSettings(
+        "bind_left = string:65\n"        // wrong type
+        "bind_right = dword:16777281\n"  // top byte set
+        "bind_jump = dword:3\n"          // no such key
+        "bind_fire = dword:0\n"          // no key at all
+        "bind_pause = dword:80\n"        // P: a good value
+        "bind_screenshot = dword:-5\n"   // not a number
+        "pause_on_focus_loss = dword:2\n");
     for (int a = 0; a < ACTION_COUNT; a++) setActionBinding((Action)a, keys('Z'));
     loadControlSettings();
     for (Action a : {ACTION_LEFT, ACTION_RIGHT, ACTION_JUMP, ACTION_FIRE, ACTION_SCREENSHOT})
