@@ -17,25 +17,8 @@ play() {
   expect_rc 0
 }
 
-expect_json() {  # DUMP EXPR VALUE
-  local got
-  got=$(json_get "$1.json" "$2")
-  [ "$got" = "$3" ] || fail "$1: $2 is '$got', expected '$3'"
-}
-
 # What must not change while paused.
 frozen() { json_get "$1.json" "(j['hero'], j['objects'], j['junk'], j['random_state'], j['level_hash'])"; }
-
-# centre DUMP NAME [N]: "X Y", the middle of the N-th visible element called NAME.
-centre() {
-  python3 - "$WORK/$1.json" "$2" "${3:-0}" <<'PY'
-import json, sys
-j = json.load(open(sys.argv[1]))
-hits = [e for e in j.get('gui', []) if e['name'] == sys.argv[2] and e['visible']]
-r = hits[int(sys.argv[3])]['rect']
-print((r[0] + r[2]) / 2, (r[1] + r[3]) / 2)
-PY
-}
 
 # Script lines: a click at STEP (move, press, release) and a key tapped at STEP.
 click() { printf '%s mousemove %s %s\n%s mousedown left\n%s mouseup left\n' "$1" "$2" "$3" $(($1 + 1)) $(($1 + 2)); }
