@@ -7,6 +7,7 @@
 #include "game/gameMode.h"
 #include "game/gameObj.h"
 #include "game/junk.h"
+#include "game/pauseMode.h"
 #include "game/worldDraw.h"
 #include "game/worldView.h"
 #include "gen/levelGen.h"
@@ -25,7 +26,11 @@ class PlayGameMode final : public GameMode {
 public:
     void enter(GameMode*) override {}
     void leave(GameMode*) override {}
-    void update(float dt) override { playStep(dt); }
+    void update(float dt) override
+    {
+        // The step in which play is paused does not move the world either.
+        if (!pausePlayIfAsked()) playStep(dt);
+    }
     void render(float t) override { renderWorld(t); }
     void renderOverlay(float) override {}
     void onResize() override {}

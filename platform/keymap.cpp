@@ -192,3 +192,79 @@ int virtualKeyFromName(const char* name)
         if (!strcmp(k.name, up)) return k.vk;
     return 0;
 }
+
+const char* virtualKeyName(int vk)
+{
+    static const char* const letters[] = {"A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "M",
+                                          "N", "O", "P", "Q", "R", "S", "T", "U", "V", "W", "X", "Y", "Z"};
+    static const char* const digits[] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
+    static const char* const functionKeys[] = {"F1",  "F2",  "F3",  "F4",  "F5",  "F6",  "F7",  "F8",
+                                               "F9",  "F10", "F11", "F12", "F13", "F14", "F15", "F16",
+                                               "F17", "F18", "F19", "F20", "F21", "F22", "F23", "F24"};
+    static const char* const numpad[] = {"Num 0", "Num 1", "Num 2", "Num 3", "Num 4",
+                                         "Num 5", "Num 6", "Num 7", "Num 8", "Num 9"};
+    if (vk >= 'A' && vk <= 'Z') return letters[vk - 'A'];
+    if (vk >= '0' && vk <= '9') return digits[vk - '0'];
+    if (vk >= VK_F1 && vk < VK_F1 + 24) return functionKeys[vk - VK_F1];
+    if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD0 + 9) return numpad[vk - VK_NUMPAD0];
+    struct Named {
+        int vk;
+        const char* name;
+    };
+    static const Named names[] = {
+        {VK_LBUTTON, "Left mouse"},
+        {VK_RBUTTON, "Right mouse"},
+        {VK_MBUTTON, "Middle mouse"},
+        {VK_BACK, "Backspace"},
+        {VK_TAB, "Tab"},
+        {VK_RETURN, "Enter"},
+        {VK_SHIFT, "Shift"},
+        {VK_CONTROL, "Ctrl"},
+        {VK_MENU, "Alt"},
+        {VK_PAUSE, "Pause"},
+        {VK_CAPITAL, "Caps Lock"},
+        {VK_ESCAPE, "Escape"},
+        {VK_SPACE, "Space"},
+        {VK_PRIOR, "Page Up"},
+        {VK_NEXT, "Page Down"},
+        {VK_END, "End"},
+        {VK_HOME, "Home"},
+        {VK_LEFT, "Left"},
+        {VK_UP, "Up"},
+        {VK_RIGHT, "Right"},
+        {VK_DOWN, "Down"},
+        {VK_SNAPSHOT, "Print Screen"},
+        {VK_INSERT, "Insert"},
+        {VK_DELETE, "Delete"},
+        {VK_LWIN, "Left Super"},
+        {VK_RWIN, "Right Super"},
+        {VK_APPS, "Menu"},
+        {VK_MULTIPLY, "Num *"},
+        {VK_ADD, "Num +"},
+        {VK_SUBTRACT, "Num -"},
+        {VK_DECIMAL, "Num ."},
+        {VK_DIVIDE, "Num /"},
+        {VK_NUMLOCK, "Num Lock"},
+        {VK_SCROLL, "Scroll Lock"},
+        {VK_LSHIFT, "Left Shift"},
+        {VK_RSHIFT, "Right Shift"},
+        {VK_LCONTROL, "Left Ctrl"},
+        {VK_RCONTROL, "Right Ctrl"},
+        {VK_LMENU, "Left Alt"},
+        {VK_RMENU, "Right Alt"},
+        {VK_OEM_1, ";"},
+        {VK_OEM_PLUS, "="},
+        {VK_OEM_COMMA, ","},
+        {VK_OEM_MINUS, "-"},
+        {VK_OEM_PERIOD, "."},
+        {VK_OEM_2, "/"},
+        {VK_OEM_3, "`"},
+        {VK_OEM_4, "["},
+        {VK_OEM_5, "\\"},
+        {VK_OEM_6, "]"},
+        {VK_OEM_7, "'"},
+    };
+    for (const Named& k : names)
+        if (k.vk == vk) return k.name;
+    return nullptr;
+}

@@ -15,3 +15,7 @@ int genericVirtualKey(int vk);
 int translateKeyToChar(int vk, const uint8_t* keyState);
 // The key name used by input scripts ("A", "SPACE", "F1", "LEFT", ...): its code, or 0.
 int virtualKeyFromName(const char* name);
+// A player-readable name of a key or mouse button ("A", "Left", "Space",
+// "Left mouse", "F12", "Num 5"...), or null for a code that is no known key.
+// Every code the desktop's keys and the mouse produce has one.
+const char* virtualKeyName(int vk);

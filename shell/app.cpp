@@ -9,6 +9,7 @@
 #include "d3d/d3d_render.h"
 #include "d3d/d3d_shaders.h"
 #include "game/gameMode.h"
+#include "game/pauseMode.h"
 #include "game/playMode.h"
 #include "game/progress.h"
 #include "game/upgradeMode.h"
@@ -17,6 +18,7 @@
 #include "platform/gamepad.h"
 #include "platform/gpuLoad.h"
 #include "shell/automation.h"
+#include "shell/controlSettings.h"
 #include "shell/frameClock.h"
 #include "shell/frameDraw.h"
 #include "shell/frameStep.h"
@@ -37,13 +39,14 @@
 #include "sound/sound.h"
 #include "sound/soundEvents.h"
 #include "sound/soundScript.h"
-#include "sound/soundVolumes.h"
+#include "sound/volumeSettings.h"
 #include "voxel/debugVis.h"
 #include "voxel/dynCubeRender.h"
 #include "voxel/font.h"
 #include "voxel/scene.h"
 
 Mat4 screenToWorld = Mat4::identity();
+uint64_t runSeed = 0;
 
 namespace {
 
@@ -142,7 +145,8 @@ void initGame()
 {
     setUpdateRate(20, 5);
     soundInit(false);
-    applyStoredSoundVolumes();
+    loadVolumeSettings();
+    loadControlSettings();
     loadSoundScript("sound/sound.nut");
     createSceneImage();
     initBackground();
@@ -154,6 +158,7 @@ void initGame()
     worldSetup();
     registerStandardBehaviours();
     setUpMenuModes();
+    setUpPauseModes();
     newGameProgress();
     startNewLevel();
     // --play skips the title: straight into level 1.
@@ -181,6 +186,7 @@ void shutdownAll()
         currentGameMode = nullptr;
     }
     freeMenuScreens();
+    freePauseScreens();
     worldTeardown();
     closeCubeRenderer();
     closeDebugVis();
@@ -217,7 +223,8 @@ int runGame(int argc, char** argv)
 
     // 2. Counter, random seed, step rate, start-up timestamp.
     frameClock.setFrequency((int64_t)SDL_GetPerformanceFrequency());
-    random64.state = automation.hasSeed ? automation.seed : (uint64_t)readCounter();
+    runSeed = automation.hasSeed ? automation.seed : (uint64_t)readCounter();
+    random64.state = runSeed;
     setUpdateRate(20, 5);
     int64_t startTime = readCounter();
 

@@ -13,5 +13,8 @@ void shutdownAll();
 // the current mode's update.
 void simulationStep(float dt);
 
+// The seed the run's random source started from: --seed, else the counter.
+extern uint64_t runSeed;
+
 // Simulation steps run since the frame loop started.
 int64_t stepsRun();

@@ -293,6 +293,10 @@ bool parseInputScript(const std::string& text, const std::string& fileName, std:
             bool trigger = ev.code == PAD_LEFTTRIGGER || ev.code == PAD_RIGHTTRIGGER;
             if (!parseFloat(w[3], &ev.x) || ev.x > 1 || ev.x < (trigger ? 0 : -1))
                 return fail(trigger ? "expected a trigger value from 0 to 1" : "expected a stick value from -1 to 1");
+        } else if (kind == "focus") {
+            if (w.size() != 3 || (w[2] != "lost" && w[2] != "gained")) return fail("expected lost or gained");
+            ev.kind = SCRIPT_FOCUS_CHANGE;
+            ev.code = w[2] == "gained";
         } else {
             return fail("unknown event '" + kind + "'");
         }
@@ -333,6 +337,9 @@ void injectScriptedInput(int64_t step)
                 break;
             case SCRIPT_PAD_AXIS:
                 padAxis(ev.code, ev.x);
+                break;
+            case SCRIPT_FOCUS_CHANGE:
+                windowFocusChanged(ev.code != 0);
                 break;
         }
     }

@@ -14,6 +14,7 @@
 //                           dpup dpdown dpleft dpright),
 //                         padaxis NAME VALUE (leftx lefty rightx righty: -1..1,
 //                           lefttrigger righttrigger: 0..1; y is down);
+//                         focus lost|gained (as the desktop's focus change);
 //                       controller events need no controller connected
 //   --dump-state FILE   write the game state as JSON when the loop ends
 //   --shot FILE         save the last rendered frame as a PNG
@@ -26,13 +27,14 @@
 #include <string>
 #include <vector>
 
-// Controller events of a script, beyond the input queue's kinds.
-enum { SCRIPT_PAD_BUTTON = 100, SCRIPT_PAD_AXIS = 101 };
+// Script events beyond the input queue's kinds: controller events, and a
+// window focus change (code 1 gained, 0 lost).
+enum { SCRIPT_PAD_BUTTON = 100, SCRIPT_PAD_AXIS = 101, SCRIPT_FOCUS_CHANGE = 102 };
 
 struct ScriptedEvent {
     int64_t step;  // injected just before this step (0 is the first)
-    int kind;      // an InputEventKind or a SCRIPT_PAD_ kind
-    int code;      // key or button; the controller's button or axis
+    int kind;      // an InputEventKind or a SCRIPT_ kind
+    int code;      // key or button; the controller's button or axis; focus gained
     float x, y;    // pointer position; x is a controller axis's value
     int wheel;
     bool down;  // a controller button's new state

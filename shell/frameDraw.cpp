@@ -8,6 +8,8 @@
 #include "game/camera.h"
 #include "game/gameMode.h"
 #include "game/gameObj.h"
+#include "game/pauseMode.h"
+#include "shell/frameClock.h"
 #include "shell/input.h"
 #include "shell/perfOverlay.h"
 #include "sound/soundEvents.h"
@@ -85,6 +87,9 @@ void drawPerformanceOverlay()
 
 void drawFrame(float t)
 {
+    // Paused, the world stays as it was after its last step instead of
+    // blending towards a step that does not come.
+    if (gamePaused()) t = frameClock.ticksToSeconds(frameClock.stepTicks);
     Vec4 camera = cameraForRender(t);
     // Sounds raised before the next frame are panned against this camera.
     setSoundListener(camera.x, pixelScale, width);

@@ -28,6 +28,7 @@ bool haveSaved = false;
 int savedX, savedY, savedW, savedH;
 bool savedMaximized = false;
 int savedClientW = 0, savedClientH = 0;
+void (*deactivatedListener)() = nullptr;
 
 void captureMouse(bool on)
 {
@@ -58,6 +59,7 @@ void setActive(bool active)
     windowActive = active;
     if (isFullscreen()) confineCursor(active);
     updateCursorVisibility();
+    if (!active && deactivatedListener) deactivatedListener();
 }
 
 void onResized()
@@ -94,10 +96,11 @@ void handleWindowEvent(const SDL_Event& e)
                     onResized();
                     break;
                 case SDL_WINDOWEVENT_FOCUS_GAINED:
-                    syncToggleKeys();
-                    setActive(!(SDL_GetWindowFlags(mainWindow) & SDL_WINDOW_MINIMIZED));
+                    windowFocusChanged(true);
                     break;
                 case SDL_WINDOWEVENT_FOCUS_LOST:
+                    windowFocusChanged(false);
+                    break;
                 case SDL_WINDOWEVENT_MINIMIZED:
                     setActive(false);
                     break;
@@ -361,6 +364,18 @@ void windowMouseWheel(int notches)
     }
     queueInputEvent(IEV_MOUSE_WHEEL, 0, false, p.x, p.y, notches);
 }
+
+void windowFocusChanged(bool focused)
+{
+    if (focused) {
+        syncToggleKeys();
+        setActive(!mainWindow || !(SDL_GetWindowFlags(mainWindow) & SDL_WINDOW_MINIMIZED));
+    } else {
+        setActive(false);
+    }
+}
+
+void setWindowDeactivatedListener(void (*listener)()) { deactivatedListener = listener; }
 
 void windowClose()
 {

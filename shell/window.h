@@ -58,6 +58,11 @@ void windowKeyUp(int vk);
 void windowMouseMove(float x, float y);
 void windowMouseButton(int button, bool down);
 void windowMouseWheel(int notches);
+// The window gained or lost the keyboard focus (desktop or input script).
+void windowFocusChanged(bool focused);
+// Told whenever the window stops being active: focus lost or minimised (not
+// when it closes).
+void setWindowDeactivatedListener(void (*listener)());
 void windowClose();
 // The game's own Quit: the frame loop ends after the current step, and the
 // normal end of the run writes what the run asked for, shuts everything down

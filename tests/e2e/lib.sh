@@ -39,6 +39,24 @@ json_get() {  # FILE EXPR  (python expression over j)
   python3 -c "import json,sys; j=json.load(open(sys.argv[1])); print($2)" "$WORK/$1"
 }
 
+expect_json() {  # DUMP EXPR VALUE: the expression over the dump WORK/DUMP.json prints VALUE
+  local got
+  got=$(json_get "$1.json" "$2")
+  [ "$got" = "$3" ] || fail "$1: $2 is '$got', expected '$3'"
+}
+
+# centre DUMP NAME [N]: "X Y", the middle of the N-th visible element called
+# NAME in the dump's "gui" list (where a click hits it).
+centre() {
+  python3 - "$WORK/$1.json" "$2" "${3:-0}" <<'PY'
+import json, sys
+j = json.load(open(sys.argv[1]))
+hits = [e for e in j.get('gui', []) if e['name'] == sys.argv[2] and e['visible']]
+r = hits[int(sys.argv[3])]['rect']
+print((r[0] + r[2]) / 2, (r[1] + r[3]) / 2)
+PY
+}
+
 finish() {
   if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed"

@@ -26,27 +26,10 @@ stage() {
   expect_rc 0
 }
 
-# centre DUMP NAME [N]: "X Y", the middle of the N-th visible element called NAME.
-centre() {
-  python3 - "$WORK/$1.json" "$2" "${3:-0}" <<'PY'
-import json, sys
-j = json.load(open(sys.argv[1]))
-hits = [e for e in j.get('gui', []) if e['name'] == sys.argv[2] and e['visible']]
-r = hits[int(sys.argv[3])]['rect']
-print((r[0] + r[2]) / 2, (r[1] + r[3]) / 2)
-PY
-}
-
 # click STEP X Y: the pointer moves there, then the left button goes down and up.
 click() { add "$1 mousemove $2 $3" "$(($1 + 1)) mousedown left" "$(($1 + 2)) mouseup left"; }
 # finish_level STEP: Ctrl+F1, as if the hero had reached the elevator.
 finish_level() { add "$1 keydown CONTROL" "$1 keydown F1" "$(($1 + 1)) keyup F1" "$(($1 + 1)) keyup CONTROL"; }
-
-expect_json() {  # DUMP EXPR VALUE
-  local got
-  got=$(json_get "$1.json" "$2")
-  [ "$got" = "$3" ] || fail "$1: $2 is '$got', expected '$3'"
-}
 
 # quit_from DUMP STEP: in a run of its own, Quit on the screen of that dump is
 # clicked at STEP; the run ends after the release through the normal shutdown,

@@ -56,6 +56,22 @@ TEST(InputScript, ParsesEventsInStepOrder)
     EXPECT_EQ(ev[5].kind, IEV_KEY_UP);
 }
 
+TEST(InputScript, FocusChangesAreEventsOfTheirOwn)
+{
+    std::vector<ScriptedEvent> ev;
+    std::string err;
+    ASSERT_TRUE(parseInputScript("7 focus gained\n3 focus lost\n", "in.txt", &ev, &err)) << err;
+    ASSERT_EQ(ev.size(), 2u);
+    EXPECT_EQ(ev[0].step, 3);
+    EXPECT_EQ(ev[0].kind, SCRIPT_FOCUS_CHANGE);
+    EXPECT_EQ(ev[0].code, 0);
+    EXPECT_EQ(ev[1].code, 1);
+    for (const char* bad : {"1 focus\n", "1 focus away\n", "1 focus lost now\n"}) {
+        EXPECT_FALSE(parseInputScript(bad, "in.txt", &ev, &err)) << bad;
+        EXPECT_NE(err.find("expected lost or gained"), std::string::npos) << err;
+    }
+}
+
 TEST(InputScript, NumbersAreDecimalEvenWithLeadingZeros)
 {
     std::vector<ScriptedEvent> ev;

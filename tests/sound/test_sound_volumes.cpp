@@ -9,7 +9,7 @@
 #include "platform/audio/mixer.h"
 #include "shell/settings.h"
 #include "sound/sound.h"
-#include "sound/soundVolumes.h"
+#include "sound/volumeSettings.h"
 #include "tests/sound/soundTestUtil.h"
 #include "tests/test_util.h"
 
@@ -148,32 +148,34 @@ TEST(SoundVolumes, StoredVolumesAreReadWithTheirDefaults)
 {
     TempDir home;
     setenv("XDG_CONFIG_HOME", home.path.c_str(), 1);
-    SoundVolumes v = readStoredSoundVolumes();  // no settings file
-    EXPECT_EQ(v.master, 1.0f);
-    EXPECT_EQ(v.music, 1.0f);
-    EXPECT_EQ(v.effects, 1.0f);
+    loadVolumeSettings();  // no settings file
+    EXPECT_EQ(volumePercent(VOLUME_MASTER), 100);
+    EXPECT_EQ(volumePercent(VOLUME_MUSIC), 100);
+    EXPECT_EQ(volumePercent(VOLUME_EFFECTS), 100);
     writeSettingDword("volume_master", 40);
     writeSettingDword("volume_music", 0);
     writeSettingDword("volume_effects", 101);
-    v = readStoredSoundVolumes();
-    EXPECT_EQ(v.master, 0.4f);
-    EXPECT_EQ(v.music, 0.0f);
-    EXPECT_EQ(v.effects, 1.0f);
+    loadVolumeSettings();
+    EXPECT_EQ(volumePercent(VOLUME_MASTER), 40);
+    EXPECT_EQ(volumePercent(VOLUME_MUSIC), 0);
+    EXPECT_EQ(volumePercent(VOLUME_EFFECTS), 100);
     writeSettingDword("volume_effects", 0xFFFFFFFFu);
-    EXPECT_EQ(readStoredSoundVolumes().effects, 1.0f);
+    loadVolumeSettings();
+    EXPECT_EQ(volumePercent(VOLUME_EFFECTS), 100);
     // A value of another type reads as the default.
     std::string text = readFileBytes(settingsFilePath());
     size_t at = text.find("volume_master = dword:40");
     ASSERT_NE(at, std::string::npos) << text;
     text.replace(at, 24, "volume_master = sz:40");
     writeFileBytes(settingsFilePath(), text.data(), text.size());
-    EXPECT_EQ(readStoredSoundVolumes().master, 1.0f);
-    EXPECT_EQ(readStoredSoundVolumes().music, 0.0f);
+    loadVolumeSettings();
+    EXPECT_EQ(volumePercent(VOLUME_MASTER), 100);
+    EXPECT_EQ(volumePercent(VOLUME_MUSIC), 0);
 
-    // Applied at start-up, they reach the mixer.
+    // Read at start-up, they reach the mixer.
     writeSettingDword("volume_master", 25);
     ASSERT_TRUE(soundInitOffline());
-    applyStoredSoundVolumes();
+    loadVolumeSettings();
     EXPECT_EQ(mixGetVolume(MIX_VOLUME_MASTER), 0.25f);
     EXPECT_EQ(mixGetVolume(MIX_VOLUME_STREAMS), 0.0f);
     soundShutdown();
