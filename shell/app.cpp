@@ -25,9 +25,11 @@
 #include "shell/log.h"
 #include "shell/paths.h"
 #include "shell/perfOverlay.h"
+#include "shell/recording.h"
 #include "shell/screenMessages.h"
 #include "shell/actions.h"
 #include "shell/screenshot.h"
+#include "shell/settings.h"
 #include "shell/stateDump.h"
 #include "shell/watcher.h"
 #include "shell/window.h"
@@ -40,6 +42,7 @@
 #include "voxel/scene.h"
 
 Mat4 screenToWorld = Mat4::identity();
+uint64_t runSeed = 0;
 
 namespace {
 
@@ -105,8 +108,12 @@ public:
     void simulationStep(float dt) override
     {
         injectScriptedInput(stepCount);
+        // The pointer aims through the camera of the last frame drawn, which
+        // depends on when frames were drawn: a recording keeps it.
+        aimViewForStep(stepCount, &cameraCentre.x, &cameraCentre.y);
         ::simulationStep(dt);
         stepCount++;
+        recordingStepDone(stepCount);
         renderedSinceLastStep = false;
     }
     void clearInput() override { ::clearInput(); }
@@ -133,6 +140,26 @@ public:
         reloadSoundScriptIfChanged();
     }
 };
+
+// What this session starts from, for its recording: the seed, the back
+// buffer's size, the display options, the stored settings that change play
+// and the first mode.
+RecordingStart recordingStart()
+{
+    RecordingStart s;
+    s.seed = runSeed;
+    s.width = width;
+    s.height = height;
+    s.display = (launchOptions.wantFullscreen ? FLAG_FULLSCREEN : 0) |
+                (launchOptions.antiAliasing ? FLAG_ANTIALIASING : 0) | (launchOptions.vsync ? FLAG_VSYNC : 0) |
+                (launchOptions.fastVoxels ? FLAG_FAST_VOXELS : 0);
+    for (const std::string& name : playSettingNames()) {
+        uint32_t v;
+        if (readSettingDword(name.c_str(), &v)) s.settings.push_back({name, v});
+    }
+    s.play = automation.play;
+    return s;
+}
 
 bool deviceResize(int w, int h, bool fs, bool force) { return resize_d3d(w, h, fs, force); }
 bool deviceFullscreen() { return fullscreen; }
@@ -176,6 +203,7 @@ void simulationStep(float dt)
 
 void shutdownAll()
 {
+    abandonRecording(stepCount);
     if (!systemsUp) return;
     systemsUp = false;
     logPrint("closing...");
@@ -211,6 +239,11 @@ int runGame(int argc, char** argv)
     const char* audioDriver = SDL_getenv("SDL_AUDIODRIVER");
     if (automation.headless && !(audioDriver && *audioDriver)) SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
     setFatalShutdown(shutdownAll);
+    // A recording that can't be written is known before the session is played.
+    if (!automation.recordFile.empty() && !openRecording(automation.recordFile)) {
+        reportOutputError("write the recording to", automation.recordFile.c_str());
+        return 1;
+    }
 
     // 1. The program directory.
     setProgramDirectory(readModulePath().c_str());
@@ -219,6 +252,7 @@ int runGame(int argc, char** argv)
     // 2. Counter, random seed, step rate, start-up timestamp.
     frameClock.setFrequency((int64_t)SDL_GetPerformanceFrequency());
     random64.state = automation.hasSeed ? automation.seed : (uint64_t)readCounter();
+    runSeed = random64.state;
     setUpdateRate(20, 5);
     int64_t startTime = readCounter();
 
@@ -228,6 +262,7 @@ int runGame(int argc, char** argv)
     // 4.-5. Options and the window; a missing requested size becomes the
     // window's client size.
     launchOptions = readLaunchOptions(argc, argv);
+    applyReplayDisplay(&launchOptions);
     if (automation.width > 0) {
         launchOptions.requestedWidth = automation.width;
         launchOptions.requestedHeight = automation.height;
@@ -273,6 +308,8 @@ int runGame(int argc, char** argv)
     logPrint("total start-up time: %d ms", (int)frameClock.ticksToMs(readCounter() - startTime));
     logPrint("free video memory: %u MB", available_texture_memory() >> 20);
 
+    if (recordingOpen()) writeRecordingStart(recordingStart());
+
     GameLoopHost host;
     if (automation.fixedStep)
         runFixedStepLoop(frameClock, host);
@@ -282,6 +319,10 @@ int runGame(int argc, char** argv)
     // The output files a test or bug report asked for; a file that could not
     // be written fails the run (after the normal shutdown).
     bool outputsWritten = true;
+    if (!automation.recordFile.empty() && !finishRecording(stepCount)) {
+        reportOutputError("write the recording to", automation.recordFile.c_str());
+        outputsWritten = false;
+    }
     if (!automation.shotFile.empty() && !saveScreenshot(automation.shotFile.c_str())) {
         reportOutputError("save the last frame to", automation.shotFile.c_str());
         outputsWritten = false;

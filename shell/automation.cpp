@@ -15,6 +15,7 @@
 #include "platform/keymap.h"
 #include "shell/input.h"
 #include "shell/log.h"
+#include "shell/recording.h"
 #include "shell/window.h"
 
 AutomationOptions automation;
@@ -176,6 +177,8 @@ const AutomationSwitch automationSwitches[] = {
     {"--input", true, [](AutomationOptions& o, const char* v) { o.inputFile = v; }},
     {"--dump-state", true, [](AutomationOptions& o, const char* v) { o.dumpStateFile = v; }},
     {"--shot", true, [](AutomationOptions& o, const char* v) { o.shotFile = v; }},
+    {"--record", true, [](AutomationOptions& o, const char* v) { o.recordFile = v; }},
+    {"--replay", true, [](AutomationOptions& o, const char* v) { o.replayFile = v; }},
     {"--size", true,
      [](AutomationOptions& o, const char* v) {
          if (!parseSize(v, &o.width, &o.height)) fatalError("command line: bad size '%s' for --size", v);
@@ -216,6 +219,7 @@ AutomationOptions parseAutomationOptions(int argc, const char* const* argv)
         if (!readInputScript(o.inputFile, &text, &error)) fatalError("%s", error.c_str());
         if (!parseInputScript(text, o.inputFile, &o.script, &error)) fatalError("%s", error.c_str());
     }
+    if (!o.replayFile.empty()) loadReplay(o.replayFile, &o);
     return o;
 }
 
@@ -273,6 +277,8 @@ bool parseInputScript(const std::string& text, const std::string& fileName, std:
                 return fail("expected a notch count");
             ev.kind = IEV_MOUSE_WHEEL;
             ev.wheel = (int)n;
+        } else if (isRecordingDirective(kind)) {
+            return fail("'" + kind + "' belongs in a recording: play the file with --replay");
         } else {
             return fail("unknown event '" + kind + "'");
         }
@@ -310,3 +316,11 @@ void injectScriptedInput(int64_t step)
         }
     }
 }
+
+bool parseScriptStep(const std::string& word, int64_t* step) { return parseDecimal(word.c_str(), 0, INT64_MAX, step); }
+bool parseScriptSeed(const std::string& word, uint64_t* seed) { return parseSeed(word.c_str(), seed); }
+bool parseScriptSize(const std::string& word, int* width, int* height)
+{
+    return parseSize(word.c_str(), width, height);
+}
+bool parseScriptCoordinate(const std::string& word, float* value) { return parseFloat(word, value); }

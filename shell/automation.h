@@ -10,6 +10,8 @@
 //   --dump-state FILE   write the game state as JSON when the loop ends
 //   --shot FILE         save the last rendered frame as a PNG
 //   --size WxH          window client size in pixels (over -720 and -360)
+//   --record FILE       write the session as a recording for a bug report
+//   --replay FILE       play a recording back (see recording.h)
 //
 // The single-dash display switches keep their meaning; anything else is ignored.
 #pragma once
@@ -37,6 +39,8 @@ struct AutomationOptions {
     std::string dumpStateFile;
     std::string shotFile;
     int width = 0, height = 0;          // --size; 0 when not given
+    std::string recordFile;
+    std::string replayFile;
     std::vector<ScriptedEvent> script;  // sorted by step, file order kept
 };
 
@@ -53,5 +57,12 @@ bool automationSwitchTakesValue(const char* arg);
 // "FILE:LINE: reason" in error.
 bool parseInputScript(const std::string& text, const std::string& fileName, std::vector<ScriptedEvent>* out,
                       std::string* error);
+// The script's number forms, shared with the recordings: a step (decimal,
+// 0 and up), a seed (decimal or "0x" hex, 64 bits), a size ("WxH") and a
+// pointer coordinate (finite decimal).
+bool parseScriptStep(const std::string& word, int64_t* step);
+bool parseScriptSeed(const std::string& word, uint64_t* seed);
+bool parseScriptSize(const std::string& word, int* width, int* height);
+bool parseScriptCoordinate(const std::string& word, float* value);
 // Feeds the events of the given step through the window's input path.
 void injectScriptedInput(int64_t step);

@@ -10,12 +10,17 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
+#include <memory>
 #include <sstream>
 #include <vector>
 
 #include "shell/log.h"
 
 namespace {
+
+// Set for a replay: the settings the run sees instead of the file.
+std::unique_ptr<std::map<std::string, uint32_t>> inMemory;
 
 struct Entry {
     std::string name, type, value;
@@ -168,8 +173,19 @@ bool replaceFile(const std::string& target, const std::string& text, const mode_
 
 std::string settingsFilePath() { return configRoot() + "/" SETTINGS_KEY_PATH "/settings"; }
 
+void useSettingsInMemory(const std::vector<std::pair<std::string, uint32_t>>& values)
+{
+    inMemory = std::make_unique<std::map<std::string, uint32_t>>(values.begin(), values.end());
+}
+
 bool readSettingDword(const char* name, uint32_t* value)
 {
+    if (inMemory) {
+        auto it = inMemory->find(name);
+        if (it == inMemory->end()) return false;
+        *value = it->second;
+        return true;
+    }
     uint32_t v;
     for (const Entry& e : readEntries())
         if (e.name == name) return e.type == "dword" && parseDword(e.value, &v) && (*value = v, true);
@@ -178,6 +194,10 @@ bool readSettingDword(const char* name, uint32_t* value)
 
 void writeSettingDword(const char* name, uint32_t value)
 {
+    if (inMemory) {
+        (*inMemory)[name] = value;
+        return;
+    }
     std::string dir = configRoot() + "/" SETTINGS_KEY_PATH;
     if (!makeDirs(dir)) return;
     // A linked settings file is written where the link leads.

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #define SETTINGS_KEY_PATH "Quillon Games/SKYWARD"
 
@@ -19,6 +21,11 @@ bool readSettingDword(const char* name, uint32_t* value);
 // the link's target. A file that exists but can't be read is left alone
 // (logged); a folder that can't be made skips the write silently.
 void writeSettingDword(const char* name, uint32_t value);
+
+// A replay runs on the recorded settings: from now on reads answer from these
+// values only (any other name reads as missing) and writes change them, never
+// the file.
+void useSettingsInMemory(const std::vector<std::pair<std::string, uint32_t>>& values);
 
 // The settings file's full path (folders need not exist).
 std::string settingsFilePath();

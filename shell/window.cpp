@@ -11,6 +11,7 @@
 #include "shell/inputQueue.h"
 #include "shell/launchOptions.h"
 #include "shell/log.h"
+#include "shell/recording.h"
 
 SDL_Window* mainWindow = nullptr;
 bool windowActive = false;
@@ -176,8 +177,9 @@ bool registerWindowClass()
     const char* asked = getenv("SDL_VIDEODRIVER");
     bool invisible = driver && (!strcmp(driver, "offscreen") || !strcmp(driver, "dummy"));
     if ((!up || invisible) && !(asked && *asked && up)) {
-        fprintf(stderr, "No display found: run the game with --headless to use it without one "
-                        "(see the README).\n");
+        fprintf(stderr,
+                "No display found: run the game with --headless to use it without one "
+                "(see the README).\n");
         if (up) SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
@@ -312,6 +314,7 @@ void toggleFullscreen()
 
 void windowKeyDown(int vk, bool repeat)
 {
+    recordKeyEvent(vk, true);
     // Alt+F4 closes the window; Alt+Enter toggles fullscreen.
     if (keyHeld(VK_MENU) && vk == VK_F4) {
         windowClose();
@@ -327,14 +330,20 @@ void windowKeyDown(int vk, bool repeat)
 
 void windowKeyUp(int vk)
 {
+    recordKeyEvent(vk, false);
     setKeyLive(vk, false);
     queueInputEvent(IEV_KEY_UP, genericVirtualKey(vk), false, 0, 0, 0);
 }
 
-void windowMouseMove(float x, float y) { queueInputEvent(IEV_MOUSE_MOVE, 0, false, x, y, 0); }
+void windowMouseMove(float x, float y)
+{
+    recordMouseMove(x, y);
+    queueInputEvent(IEV_MOUSE_MOVE, 0, false, x, y, 0);
+}
 
 void windowMouseButton(int button, bool down)
 {
+    recordMouseButton(button, down);
     int vk = button == 1 ? VK_LBUTTON : button == 2 ? VK_RBUTTON : VK_MBUTTON;
     setKeyLive(vk, down);
     if (down && mainWindow && !headless) SDL_SetWindowInputFocus(mainWindow);
@@ -349,6 +358,7 @@ void windowMouseButton(int button, bool down)
 
 void windowMouseWheel(int notches)
 {
+    recordMouseWheel(notches);
     MousePos p = getMousePosition();
     if (mainWindow && !headless) {
         int mx, my;

@@ -52,7 +52,7 @@ void windowClientSize(int* width, int* height);
 MousePos windowMousePosition();
 
 // The window procedure's handlers. Desktop events and scripted input both
-// enter here, so both follow the same rules.
+// enter here, so both follow the same rules (and --record writes them down).
 void windowKeyDown(int vk, bool repeat);
 void windowKeyUp(int vk);
 void windowMouseMove(float x, float y);
