@@ -303,6 +303,7 @@ int runGame(int argc, char** argv)
         json.field("sound_event_logging", soundEventLoggingOn());
         json.field("error_message", errorMessage());
     });
+    addStateDumpSection(writePlaySettingsState);
 
     // 13.
     logPrint("total start-up time: %d ms", (int)frameClock.ticksToMs(readCounter() - startTime));

@@ -15,6 +15,7 @@
 #include "shell/launchOptions.h"
 #include "shell/log.h"
 #include "shell/settings.h"
+#include "shell/stateDump.h"
 #include "support/streams.h"
 
 namespace {
@@ -109,6 +110,16 @@ std::vector<std::string> playSettingNames()
     for (int a = 0; a < ACTION_COUNT; a++) names.push_back(std::string("bind_") + actionName((Action)a));
     for (const char* n : {"volume_master", "volume_music", "volume_effects", "pause_on_focus_loss"}) names.push_back(n);
     return names;
+}
+
+void writePlaySettingsState(JsonWriter& json)
+{
+    json.beginObject("settings");
+    for (const std::string& name : playSettingNames()) {
+        uint32_t v;
+        if (readSettingDword(name.c_str(), &v)) json.field(name.c_str(), (int64_t)v);
+    }
+    json.endObject();
 }
 
 bool isRecordingDirective(const std::string& word)
@@ -212,7 +223,10 @@ std::string formatRecordingStart(const RecordingStart& s, const std::string& com
     t += "0 seed " + hex(s.seed) + "\n";
     t += "0 size " + std::to_string(s.width) + "x" + std::to_string(s.height) + "\n";
     t += "0 display " + hex(s.display & DISPLAY_BITS) + "\n";
-    for (const auto& v : s.settings) t += "0 setting " + v.first + " " + hex(v.second) + "\n";
+    // Bindings are key codes a byte each, best read in hexadecimal.
+    for (const auto& v : s.settings)
+        t += "0 setting " + v.first + " " + (v.first.starts_with("bind_") ? hex(v.second) : std::to_string(v.second)) +
+             "\n";
     t += std::string("0 start ") + (s.play ? "play" : "title") + "\n";
     return t;
 }

@@ -34,9 +34,13 @@
 #include "shell/automation.h"
 
 struct LaunchOptions;
+class JsonWriter;
 
 // The stored settings that change play: a recording holds the ones present.
 std::vector<std::string> playSettingNames();
+
+// The state dump's "settings": those of them this run sees, by name.
+void writePlaySettingsState(JsonWriter& json);
 
 // What a session starts from.
 struct RecordingStart {
