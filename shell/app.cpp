@@ -85,6 +85,8 @@ void reportOutputError(const char* what, const char* path)
 // the last frame drawn (snapped to whole screen pixels).
 void updateScreenToWorld() { screenToWorld = inverse(viewProjectionFor(cameraCentre)); }
 
+bool deviceResize(int w, int h, bool fs, bool force);
+
 class GameLoopHost final : public FrameLoopHost {
 public:
     int64_t counter() override { return readCounter(); }
@@ -107,6 +109,12 @@ public:
     }
     void simulationStep(float dt) override
     {
+        int w, h;
+        if (replayResizeForStep(stepCount, &w, &h)) {
+            // The window follows, and its size event then finds the device done.
+            if (mainWindow) SDL_SetWindowSize(mainWindow, w, h);
+            deviceResize(w, h, false, false);
+        }
         injectScriptedInput(stepCount);
         // The pointer aims through the camera of the last frame drawn, which
         // depends on when frames were drawn: a recording keeps it.
@@ -161,7 +169,12 @@ RecordingStart recordingStart()
     return s;
 }
 
-bool deviceResize(int w, int h, bool fs, bool force) { return resize_d3d(w, h, fs, force); }
+bool deviceResize(int w, int h, bool fs, bool force)
+{
+    bool resized = resize_d3d(w, h, fs, force);
+    recordBackBufferSize(width, height);
+    return resized;
+}
 bool deviceFullscreen() { return fullscreen; }
 void deviceSize(int* w, int* h)
 {

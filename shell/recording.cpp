@@ -20,7 +20,7 @@
 
 namespace {
 
-const char* const DIRECTIVES[] = {"seed", "size", "display", "setting", "start", "view", "end"};
+const char* const DIRECTIVES[] = {"seed", "size", "display", "setting", "start", "view", "resize", "end"};
 
 // The only display bits a recording carries.
 constexpr uint32_t DISPLAY_BITS = FLAG_FULLSCREEN | FLAG_ANTIALIASING | FLAG_VSYNC | FLAG_FAST_VOXELS;
@@ -57,6 +57,8 @@ struct Writer {
     int64_t step = 0;  // the step that sees the events entering now
     bool wroteSinceFlush = false;
     bool failed = false;
+    bool started = false;  // the start lines are written
+    int width = 0, height = 0;
     bool haveView = false;
     float viewX = 0, viewY = 0;
 };
@@ -82,6 +84,8 @@ struct Replay {
     uint32_t display = 0;
     std::vector<RecordedView> views;
     size_t nextView = 0;
+    std::vector<RecordedResize> resizes;
+    size_t nextResize = 0;
     bool haveView = false;
     float viewX = 0, viewY = 0;
 };
@@ -161,7 +165,7 @@ bool parseRecording(const std::string& text, const std::string& fileName, Record
         int64_t step;
         if (!parseScriptStep(w[0], &step)) return fail("bad step number");
         const std::string& d = w[1];
-        if (d != "view" && d != "end" && step != 0) return fail("'" + d + "' belongs to step 0");
+        if (d != "view" && d != "resize" && d != "end" && step != 0) return fail("'" + d + "' belongs to step 0");
         if (d == "seed") {
             if (haveSeed) return fail("a second seed");
             if (w.size() != 3 || !parseScriptSeed(w[2], &rec.start.seed)) return fail("expected one seed number");
@@ -197,6 +201,11 @@ bool parseRecording(const std::string& text, const std::string& fileName, Record
                 return fail("expected the camera's X and Y");
             if (!rec.views.empty() && rec.views.back().step > step) return fail("a view out of step order");
             rec.views.push_back(v);
+        } else if (d == "resize") {
+            RecordedResize r{step, 0, 0};
+            if (w.size() != 3 || !parseScriptSize(w[2], &r.width, &r.height)) return fail("expected a size WxH");
+            if (!rec.resizes.empty() && rec.resizes.back().step > step) return fail("a resize out of step order");
+            rec.resizes.push_back(r);
         } else {  // end
             if (w.size() != 2) return fail("'end' takes no arguments");
             if (rec.endStep >= 0) return fail("a second end line");
@@ -246,6 +255,9 @@ void writeRecordingStart(const RecordingStart& start)
     std::string text = formatRecordingStart(start, headerComments());
     text.pop_back();  // writeLine ends the line
     writeLine(text);
+    writer.started = true;
+    writer.width = start.width;
+    writer.height = start.height;
     recordingStepDone(writer.step);
 }
 
@@ -269,6 +281,14 @@ void recordMouseButton(int button, bool down)
 void recordMouseWheel(int notches)
 {
     if (writer.file) recordEvent("wheel " + std::to_string(notches));
+}
+
+void recordBackBufferSize(int width, int height)
+{
+    if (!writer.file || !writer.started || (width == writer.width && height == writer.height)) return;
+    writer.width = width;
+    writer.height = height;
+    recordEvent("resize " + std::to_string(width) + "x" + std::to_string(height));
 }
 
 void recordingStepDone(int64_t stepsDone)
@@ -328,6 +348,7 @@ void loadReplay(const std::string& path, AutomationOptions* o)
     replay.active = true;
     replay.display = rec.start.display;
     replay.views = std::move(rec.views);
+    replay.resizes = std::move(rec.resizes);
     logPrint("replaying '%s': %lld steps from seed %s", path.c_str(), (long long)o->maxSteps,
              hex(rec.start.seed).c_str());
 }
@@ -338,6 +359,18 @@ void applyReplayDisplay(LaunchOptions* options)
 {
     if (!replay.active) return;
     *options = parseLaunchOptions(true, replay.display & ~FLAG_FULLSCREEN, 0, nullptr);
+}
+
+bool replayResizeForStep(int64_t step, int* width, int* height)
+{
+    bool changed = false;
+    while (replay.nextResize < replay.resizes.size() && replay.resizes[replay.nextResize].step <= step) {
+        *width = replay.resizes[replay.nextResize].width;
+        *height = replay.resizes[replay.nextResize].height;
+        changed = true;
+        replay.nextResize++;
+    }
+    return changed;
 }
 
 void aimViewForStep(int64_t step, float* x, float* y)

@@ -14,6 +14,8 @@
 //   17 keydown D                every input event with the step that saw it
 //   17 view 120.5 64.25         the camera the pointer aimed through, from
 //                               this step on (written when it changes)
+//   90 resize 1920x1080         the back buffer changed size (a resized
+//                               window, fullscreen on or off) before step 90
 //   400 end                     the session ran 400 steps
 //
 // Input scripts refuse these directive lines: a recording is played with
@@ -57,11 +59,18 @@ struct RecordedView {
     float x, y;
 };
 
+// The back buffer's size from step `step` on.
+struct RecordedResize {
+    int64_t step;
+    int width, height;
+};
+
 struct Recording {
     RecordingStart start;
     std::vector<ScriptedEvent> events;  // sorted by step, file order kept
     std::vector<RecordedView> views;    // in file order
-    int64_t endStep = -1;               // -1: no end line (the session was cut short)
+    std::vector<RecordedResize> resizes;
+    int64_t endStep = -1;  // -1: no end line (the session was cut short)
 };
 
 // Whether a script word is one of the directives above (input scripts refuse
@@ -91,6 +100,9 @@ void recordKeyEvent(int vk, bool down);
 void recordMouseMove(float x, float y);
 void recordMouseButton(int button, bool down);
 void recordMouseWheel(int notches);
+// The back buffer's size after a change; written when it differs from the
+// last size written.
+void recordBackBufferSize(int width, int height);
 // After each simulation step: later events are seen by the next step; what
 // was written so far reaches the file.
 void recordingStepDone(int64_t stepsDone);
@@ -112,6 +124,9 @@ bool replaying();
 // runs in a window of the recorded size).
 void applyReplayDisplay(LaunchOptions* options);
 
+// Before each step of a replay: the back buffer size the recorded session
+// changed to before this step, if it changed (the replay resizes its window).
+bool replayResizeForStep(int64_t step, int* width, int* height);
 // Before each step: in a replay, the aim camera becomes the recorded one;
 // while recording, a changed aim camera is written down.
 void aimViewForStep(int64_t step, float* x, float* y);

@@ -314,8 +314,8 @@ void toggleFullscreen()
 
 void windowKeyDown(int vk, bool repeat)
 {
-    recordKeyEvent(vk, true);
-    // Alt+F4 closes the window; Alt+Enter toggles fullscreen.
+    // Alt+F4 closes the window; Alt+Enter toggles fullscreen. Neither reaches
+    // the game, so a recording keeps the end and the new size instead.
     if (keyHeld(VK_MENU) && vk == VK_F4) {
         windowClose();
         return;
@@ -324,6 +324,7 @@ void windowKeyDown(int vk, bool repeat)
         if (!repeat) toggleFullscreen();
         return;
     }
+    recordKeyEvent(vk, true);
     setKeyLive(vk, true);
     queueInputEvent(IEV_KEY_DOWN, genericVirtualKey(vk), repeat, 0, 0, 0);
 }

@@ -72,6 +72,8 @@ TEST(RecordingWriter, SessionReadsBackExactly)
     aimViewForStep(1, &x, &y);  // unchanged: no line
     recordMouseButton(2, true);
     recordMouseWheel(-2);
+    recordBackBufferSize(1280, 720);  // the start size: no line
+    recordBackBufferSize(1920, 1080);
     recordingStepDone(2);
     recordEvent("keyup 0x6A");
     x = 11.0f;
@@ -109,6 +111,11 @@ TEST(RecordingWriter, SessionReadsBackExactly)
     EXPECT_EQ(rec.events[4].kind, IEV_KEY_UP);
     EXPECT_EQ(rec.events[4].code, 0x6A);
     EXPECT_EQ(rec.events[5].kind, IEV_KEY_UP);
+
+    ASSERT_EQ(rec.resizes.size(), 1u);
+    EXPECT_EQ(rec.resizes[0].step, 1);
+    EXPECT_EQ(rec.resizes[0].width, 1920);
+    EXPECT_EQ(rec.resizes[0].height, 1080);
 
     ASSERT_EQ(rec.views.size(), 2u);
     EXPECT_EQ(rec.views[0].step, 0);
@@ -170,6 +177,8 @@ TEST(RecordingParser, RefusesMalformedLinesNamingFileAndLine)
         {"3 view 1 nan\n", "rec.txt:1: expected the camera's X and Y"},
         {"3 view 1 1\n2 view 1 1\n", "rec.txt:2: a view out of step order"},
         {"3 end\n4 end\n", "rec.txt:2: a second end line"},
+        {"3 resize 20x20\n2 resize 20x20\n", "rec.txt:2: a resize out of step order"},
+        {"3 resize 20\n", "rec.txt:1: expected a size WxH"},
         {"3 end now\n", "rec.txt:1: 'end' takes no arguments"},
         // An event line's error keeps its own line number.
         {std::string(START) + "7 keydown NOPE\n", "rec.txt:5: unknown key 'NOPE'"},
