@@ -25,7 +25,9 @@
 #include "shell/log.h"
 #include "shell/paths.h"
 #include "shell/perfOverlay.h"
+#include "shell/recorder.h"
 #include "shell/recording.h"
+#include "shell/replay.h"
 #include "shell/screenMessages.h"
 #include "shell/actions.h"
 #include "shell/screenshot.h"
@@ -118,7 +120,8 @@ public:
         injectScriptedInput(stepCount);
         // The pointer aims through the camera of the last frame drawn, which
         // depends on when frames were drawn: a recording keeps it.
-        aimViewForStep(stepCount, &cameraCentre.x, &cameraCentre.y);
+        replayAimView(stepCount, &cameraCentre.x, &cameraCentre.y);
+        recordAimView(stepCount, cameraCentre.x, cameraCentre.y);
         ::simulationStep(dt);
         stepCount++;
         recordingStepDone(stepCount);

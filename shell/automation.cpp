@@ -16,6 +16,7 @@
 #include "shell/input.h"
 #include "shell/log.h"
 #include "shell/recording.h"
+#include "shell/replay.h"
 #include "shell/window.h"
 
 AutomationOptions automation;

@@ -1,5 +1,6 @@
-// recording.h -- recordings of play sessions for bug reports (--record FILE,
-// --replay FILE).
+// recording.h -- the recordings of play sessions for bug reports: what they
+// hold and how they read and write (recorder.h writes one during a session,
+// replay.h plays one back).
 //
 // A recording is an input script (automation.h) that also says what the
 // session started from, in lines of the same "STEP WORD ARGS" shape:
@@ -22,10 +23,6 @@
 // --replay, which runs with fixed steps on the recorded seed, size, options
 // and settings (the settings file is neither read nor written) and stops after
 // the recorded number of steps.
-//
-// New event kinds are recorded by calling recordEvent with their script words
-// where they enter the input state, next to the window's key and mouse
-// handlers; --replay plays whatever the input-script parser reads.
 #pragma once
 
 #include <cstdint>
@@ -35,7 +32,6 @@
 
 #include "shell/automation.h"
 
-struct LaunchOptions;
 class JsonWriter;
 
 // The stored settings that change play: a recording holds the ones present.
@@ -84,49 +80,3 @@ bool parseRecording(const std::string& text, const std::string& fileName, Record
 // The start of a recording as text: comment lines for people, then the
 // directive lines of `start`.
 std::string formatRecordingStart(const RecordingStart& start, const std::string& comments);
-
-// --- Writing, during a session ---
-
-// Opens the recording file (a relative path is from the current folder);
-// false when it can't be created.
-bool openRecording(const std::string& path);
-bool recordingOpen();
-// Writes the comment header and the start directives.
-void writeRecordingStart(const RecordingStart& start);
-// Records one event, given as its script words ("keydown A"), at the step
-// that will see it.
-void recordEvent(const std::string& words);
-void recordKeyEvent(int vk, bool down);
-void recordMouseMove(float x, float y);
-void recordMouseButton(int button, bool down);
-void recordMouseWheel(int notches);
-// The back buffer's size after a change; written when it differs from the
-// last size written.
-void recordBackBufferSize(int width, int height);
-// After each simulation step: later events are seen by the next step; what
-// was written so far reaches the file.
-void recordingStepDone(int64_t stepsDone);
-// Writes "N end" and closes the file; false if any write failed.
-bool finishRecording(int64_t steps);
-// On the fatal-error path: notes the error and closes the file, so the
-// recording replays up to the step the error happened in.
-void abandonRecording(int64_t steps);
-
-// --- Playing back ---
-
-// Reads and parses FILE and makes the run a replay of it: seed, size, start
-// mode, fixed steps, events and the step limit (an explicit --steps wins),
-// and the settings store answers from the recording. A bad file is a fatal
-// error like a bad input script.
-void loadReplay(const std::string& path, AutomationOptions* options);
-bool replaying();
-// In a replay, the recorded display options (never fullscreen: the replay
-// runs in a window of the recorded size).
-void applyReplayDisplay(LaunchOptions* options);
-
-// Before each step of a replay: the back buffer size the recorded session
-// changed to before this step, if it changed (the replay resizes its window).
-bool replayResizeForStep(int64_t step, int* width, int* height);
-// Before each step: in a replay, the aim camera becomes the recorded one;
-// while recording, a changed aim camera is written down.
-void aimViewForStep(int64_t step, float* x, float* y);

@@ -11,7 +11,7 @@
 #include "shell/inputQueue.h"
 #include "shell/launchOptions.h"
 #include "shell/log.h"
-#include "shell/recording.h"
+#include "shell/recorder.h"
 
 SDL_Window* mainWindow = nullptr;
 bool windowActive = false;

@@ -7,6 +7,7 @@
 #include "platform/vkeys.h"
 #include "shell/input.h"
 #include "shell/launchOptions.h"
+#include "shell/recorder.h"
 #include "shell/recording.h"
 #include "shell/settings.h"
 #include "tests/test_util.h"
@@ -66,18 +67,16 @@ TEST(RecordingWriter, SessionReadsBackExactly)
 
     recordKeyEvent(VK_LSHIFT, true);
     recordMouseMove(123.456789f, -0.1f);
-    float x = 10.3f, y = 20.7f;
-    aimViewForStep(0, &x, &y);
+    recordAimView(0, 10.3f, 20.7f);
     recordingStepDone(1);
-    aimViewForStep(1, &x, &y);  // unchanged: no line
+    recordAimView(1, 10.3f, 20.7f);  // unchanged: no line
     recordMouseButton(2, true);
     recordMouseWheel(-2);
     recordBackBufferSize(1280, 720);  // the start size: no line
     recordBackBufferSize(1920, 1080);
     recordingStepDone(2);
     recordEvent("keyup 0x6A");
-    x = 11.0f;
-    aimViewForStep(2, &x, &y);
+    recordAimView(2, 11.0f, 20.7f);
     recordKeyEvent(VK_LSHIFT, false);
     recordingStepDone(3);
     ASSERT_TRUE(finishRecording(3));
