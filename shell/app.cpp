@@ -51,6 +51,7 @@ namespace {
 int64_t stepCount = 0;
 bool systemsUp = false;
 bool renderedSinceLastStep = false;
+MousePos pointerAtStart = {0, 0};
 
 int64_t readCounter() { return (int64_t)SDL_GetPerformanceCounter(); }
 
@@ -169,6 +170,8 @@ RecordingStart recordingStart()
         if (readSettingDword(name.c_str(), &v)) s.settings.push_back({name, v});
     }
     s.play = automation.play;
+    s.pointerX = pointerAtStart.x;
+    s.pointerY = pointerAtStart.y;
     return s;
 }
 
@@ -299,7 +302,9 @@ int runGame(int argc, char** argv)
     // 6.-7. Watcher and input.
     startWatcher(programDirectory);
     MousePos start = windowMousePosition();
+    replayStartPointer(&start.x, &start.y);
     initInput(start.x, start.y);
+    pointerAtStart = start;
 
     // 8.-9. The device; in fullscreen it takes the desktop's size.
     if (!init_d3d(mainWindow, launchOptions.requestedWidth, launchOptions.requestedHeight))

@@ -11,14 +11,6 @@
 
 namespace {
 
-// Floats written so that they read back to the same bits.
-std::string exactFloat(float v)
-{
-    char buf[32];
-    snprintf(buf, sizeof(buf), "%.9g", (double)v);
-    return buf;
-}
-
 const char* buttonName(int button) { return button == 1 ? "left" : button == 2 ? "right" : "middle"; }
 
 // The recording being written.

@@ -10,7 +10,7 @@
 
 namespace {
 
-const char* const DIRECTIVES[] = {"seed", "size", "display", "setting", "start", "view", "resize", "end"};
+const char* const DIRECTIVES[] = {"seed", "size", "display", "setting", "start", "pointer", "view", "resize", "end"};
 
 // The only display bits a recording carries.
 constexpr uint32_t DISPLAY_BITS = FLAG_FULLSCREEN | FLAG_ANTIALIASING | FLAG_VSYNC | FLAG_FAST_VOXELS;
@@ -31,6 +31,13 @@ std::string hex(uint64_t v)
 }
 
 }  // namespace
+
+std::string exactFloat(float v)
+{
+    char buf[32];
+    snprintf(buf, sizeof(buf), "%.9g", (double)v);
+    return buf;
+}
 
 std::vector<std::string> playSettingNames()
 {
@@ -61,7 +68,7 @@ bool parseRecording(const std::string& text, const std::string& fileName, Record
 {
     Recording rec;
     std::vector<std::string> playSettings = playSettingNames();
-    bool haveSeed = false, haveSize = false, haveDisplay = false, haveStart = false;
+    bool haveSeed = false, haveSize = false, haveDisplay = false, haveStart = false, havePointer = false;
     // Event lines go to the input-script parser; directive lines are blanked
     // there, so its errors keep their line numbers.
     std::string eventText;
@@ -119,6 +126,12 @@ bool parseRecording(const std::string& text, const std::string& fileName, Record
                 return fail("expected 'start play' or 'start title'");
             rec.start.play = w[2] == "play";
             haveStart = true;
+        } else if (d == "pointer") {
+            if (havePointer) return fail("a second pointer line");
+            if (w.size() != 4 || !parseScriptCoordinate(w[2], &rec.start.pointerX) ||
+                !parseScriptCoordinate(w[3], &rec.start.pointerY))
+                return fail("expected the pointer's X and Y");
+            havePointer = true;
         } else if (d == "view") {
             RecordedView v{step, 0, 0};
             if (w.size() != 4 || !parseScriptCoordinate(w[2], &v.x) || !parseScriptCoordinate(w[3], &v.y))
@@ -161,5 +174,6 @@ std::string formatRecordingStart(const RecordingStart& s, const std::string& com
         t += "0 setting " + v.first + " " + (v.first.starts_with("bind_") ? hex(v.second) : std::to_string(v.second)) +
              "\n";
     t += std::string("0 start ") + (s.play ? "play" : "title") + "\n";
+    t += "0 pointer " + exactFloat(s.pointerX) + " " + exactFloat(s.pointerY) + "\n";
     return t;
 }

@@ -12,6 +12,8 @@
 //   0 setting bind_jump 0x26    a stored setting that changes play (only
 //                               those the settings file holds)
 //   0 start play                the first mode: "title" or "play"
+//   0 pointer 320 180           where the pointer was at the start (the
+//                               window's client pixels; 0 0 when missing)
 //   17 keydown D                every input event with the step that saw it
 //   17 view 120.5 64.25         the camera the pointer aimed through, from
 //                               this step on (written when it changes)
@@ -34,6 +36,9 @@
 
 class JsonWriter;
 
+// A float as a script number that reads back to the same bits.
+std::string exactFloat(float v);
+
 // The stored settings that change play: a recording holds the ones present.
 std::vector<std::string> playSettingNames();
 
@@ -46,6 +51,7 @@ struct RecordingStart {
     int width = 0, height = 0;
     uint32_t display = 0;  // FLAG_* bits
     bool play = false;     // else the title
+    float pointerX = 0, pointerY = 0;
     std::vector<std::pair<std::string, uint32_t>> settings;
 };
 

@@ -8,6 +8,7 @@
 #include "shell/log.h"
 #include "shell/recording.h"
 #include "shell/settings.h"
+#include "shell/window.h"
 #include "support/streams.h"
 
 namespace {
@@ -16,6 +17,7 @@ namespace {
 struct Replay {
     bool active = false;
     uint32_t display = 0;
+    float pointerX = 0, pointerY = 0;
     std::vector<RecordedView> views;
     size_t nextView = 0;
     std::vector<RecordedResize> resizes;
@@ -58,6 +60,9 @@ void loadReplay(const std::string& path, AutomationOptions* o)
     replay = Replay();
     replay.active = true;
     replay.display = rec.start.display;
+    replay.pointerX = rec.start.pointerX;
+    replay.pointerY = rec.start.pointerY;
+    setReplayInput(true);
     replay.views = std::move(rec.views);
     replay.resizes = std::move(rec.resizes);
     logPrint("replaying '%s': %lld steps from seed 0x%llx", path.c_str(), (long long)o->maxSteps,
@@ -68,6 +73,13 @@ void applyReplayDisplay(LaunchOptions* options)
 {
     if (!replay.active) return;
     *options = parseLaunchOptions(true, replay.display & ~FLAG_FULLSCREEN, 0, nullptr);
+}
+
+void replayStartPointer(float* x, float* y)
+{
+    if (!replay.active) return;
+    *x = replay.pointerX;
+    *y = replay.pointerY;
 }
 
 bool replayResizeForStep(int64_t step, int* width, int* height)

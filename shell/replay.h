@@ -15,6 +15,8 @@ void loadReplay(const std::string& path, AutomationOptions* options);
 // In a replay, the recorded display options (never fullscreen: the replay
 // runs in a window of the recorded size).
 void applyReplayDisplay(LaunchOptions* options);
+// In a replay, the pointer position the recorded session started with.
+void replayStartPointer(float* x, float* y);
 // Before each step of a replay: the back buffer size the recorded session
 // changed to before this step, if it changed (the replay resizes its window).
 bool replayResizeForStep(int64_t step, int* width, int* height);

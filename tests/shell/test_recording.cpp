@@ -63,6 +63,8 @@ TEST(RecordingWriter, SessionReadsBackExactly)
     start.display = FLAG_FULLSCREEN | FLAG_VSYNC | FLAG_FAST_VOXELS;
     start.play = false;
     start.settings = {{"bind_jump", 0x2026}, {"volume_music", 40}};
+    start.pointerX = 320.25f;
+    start.pointerY = 17;
     writeRecordingStart(start);
 
     recordKeyEvent(VK_LSHIFT, true);
@@ -92,6 +94,8 @@ TEST(RecordingWriter, SessionReadsBackExactly)
     EXPECT_EQ(rec.start.display, start.display);
     EXPECT_FALSE(rec.start.play);
     EXPECT_EQ(rec.start.settings, start.settings);
+    EXPECT_EQ(rec.start.pointerX, 320.25f);
+    EXPECT_EQ(rec.start.pointerY, 17.0f);
     EXPECT_EQ(rec.endStep, 3);
 
     ASSERT_EQ(rec.events.size(), 6u);
@@ -179,6 +183,7 @@ TEST(RecordingParser, RefusesMalformedLinesNamingFileAndLine)
         {"3 resize 20x20\n2 resize 20x20\n", "rec.txt:2: a resize out of step order"},
         {"3 resize 20\n", "rec.txt:1: expected a size WxH"},
         {"3 end now\n", "rec.txt:1: 'end' takes no arguments"},
+        {"0 pointer 5\n", "rec.txt:1: expected the pointer's X and Y"},
         // An event line's error keeps its own line number.
         {std::string(START) + "7 keydown NOPE\n", "rec.txt:5: unknown key 'NOPE'"},
         {"0 seed 1\n0 size 640x360\n0 display 4\n", "rec.txt: no 'start' line"},
