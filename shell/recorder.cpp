@@ -128,6 +128,11 @@ bool finishRecording(int64_t steps)
 void abandonRecording(int64_t steps)
 {
     if (!writer.file) return;
+    if (!writer.started) {
+        writeLine("# the game stopped with a fatal error before the session started");
+        closeWriter();
+        return;
+    }
     writeLine("# the session stopped with a fatal error in step " + std::to_string(steps));
     writeLine(std::to_string(steps + 1) + " end");
     closeWriter();
