@@ -231,7 +231,7 @@ bool automationSwitchTakesValue(const char* arg)
 }
 
 bool parseInputScript(const std::string& text, const std::string& fileName, std::vector<ScriptedEvent>* out,
-                      std::string* error)
+                      std::string* error, const ScriptDirectiveReader& directives)
 {
     std::istringstream lines(text);
     std::string line;
@@ -279,7 +279,10 @@ bool parseInputScript(const std::string& text, const std::string& fileName, std:
             ev.kind = IEV_MOUSE_WHEEL;
             ev.wheel = (int)n;
         } else if (isRecordingDirective(kind)) {
-            return fail("'" + kind + "' belongs in a recording: play the file with --replay");
+            if (!directives) return fail("'" + kind + "' belongs in a recording: play the file with --replay");
+            std::string why;
+            if (!directives(step, w, &why)) return fail(why);
+            continue;
         } else {
             return fail("unknown event '" + kind + "'");
         }

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,10 +54,15 @@ AutomationOptions parseAutomationOptions(int argc, const char* const* argv);
 // Whether a double-dash switch takes the next argument as its value (so the
 // display-switch parser does not read "--shot -win" as "-win").
 bool automationSwitchTakesValue(const char* arg);
+// Reads a recording's directive line (recording.h) from its step and words;
+// false with the reason in why.
+using ScriptDirectiveReader =
+    std::function<bool(int64_t step, const std::vector<std::string>& words, std::string* why)>;
 // Parses an input script; on a malformed line returns false with
-// "FILE:LINE: reason" in error.
+// "FILE:LINE: reason" in error. Directive lines are refused unless a reader
+// for them is given.
 bool parseInputScript(const std::string& text, const std::string& fileName, std::vector<ScriptedEvent>* out,
-                      std::string* error);
+                      std::string* error, const ScriptDirectiveReader& directives = nullptr);
 // The script's number forms, shared with the recordings: a step (decimal,
 // 0 and up), a seed (decimal or "0x" hex, 64 bits), a size ("WxH") and a
 // pointer coordinate (finite decimal).

@@ -1,7 +1,7 @@
 #include "shell/recording.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <sstream>
 
 #include "shell/actions.h"
 #include "shell/launchOptions.h"
@@ -69,32 +69,11 @@ bool parseRecording(const std::string& text, const std::string& fileName, Record
     Recording rec;
     std::vector<std::string> playSettings = playSettingNames();
     bool haveSeed = false, haveSize = false, haveDisplay = false, haveStart = false, havePointer = false;
-    // Event lines go to the input-script parser; directive lines are blanked
-    // there, so its errors keep their line numbers.
-    std::string eventText;
-    std::istringstream lines(text);
-    std::string line;
-    int lineNo = 0;
-    auto fail = [&](const std::string& why) {
-        *error = fileName + ":" + std::to_string(lineNo) + ": " + why + ": '" + line + "'";
-        return false;
-    };
-    while (std::getline(lines, line)) {
-        lineNo++;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::istringstream words(line);
-        std::vector<std::string> w;
-        for (std::string s; words >> s;) {
-            if (s[0] == '#') break;
-            w.push_back(s);
-        }
-        if (w.size() < 2 || !isRecordingDirective(w[1])) {
-            eventText += line + "\n";
-            continue;
-        }
-        eventText += "\n";
-        int64_t step;
-        if (!parseScriptStep(w[0], &step)) return fail("bad step number");
+    auto directive = [&](int64_t step, const std::vector<std::string>& w, std::string* why) {
+        auto fail = [why](const std::string& reason) {
+            *why = reason;
+            return false;
+        };
         const std::string& d = w[1];
         if (d != "view" && d != "resize" && d != "end" && step != 0) return fail("'" + d + "' belongs to step 0");
         if (d == "seed") {
@@ -114,9 +93,8 @@ bool parseRecording(const std::string& text, const std::string& fileName, Record
         } else if (d == "setting") {
             uint32_t v;
             if (w.size() != 4 || !parseDword(w[3], &v)) return fail("expected a setting name and a 32-bit value");
-            bool known = false;
-            for (const std::string& n : playSettings) known = known || n == w[2];
-            if (!known) return fail("unknown setting '" + w[2] + "'");
+            if (std::find(playSettings.begin(), playSettings.end(), w[2]) == playSettings.end())
+                return fail("unknown setting '" + w[2] + "'");
             for (const auto& s : rec.start.settings)
                 if (s.first == w[2]) return fail("a second value for '" + w[2] + "'");
             rec.start.settings.push_back({w[2], v});
@@ -148,7 +126,9 @@ bool parseRecording(const std::string& text, const std::string& fileName, Record
             if (rec.endStep >= 0) return fail("a second end line");
             rec.endStep = step;
         }
-    }
+        return true;
+    };
+    if (!parseInputScript(text, fileName, &rec.events, error, directive)) return false;
     const char* missing = !haveSeed      ? "seed"
                           : !haveSize    ? "size"
                           : !haveDisplay ? "display"
@@ -158,7 +138,6 @@ bool parseRecording(const std::string& text, const std::string& fileName, Record
         *error = fileName + ": no '" + missing + "' line: not a recording (or the start of it is missing)";
         return false;
     }
-    if (!parseInputScript(eventText, fileName, &rec.events, error)) return false;
     *out = std::move(rec);
     return true;
 }
