@@ -201,9 +201,8 @@ bool registerWindowClass()
     const char* asked = getenv("SDL_VIDEODRIVER");
     bool invisible = driver && (!strcmp(driver, "offscreen") || !strcmp(driver, "dummy"));
     if ((!up || invisible) && !(asked && *asked && up)) {
-        fprintf(stderr,
-                "No display found: run the game with --headless to use it without one "
-                "(see the README).\n");
+        fprintf(stderr, "No display found: run the game with --headless to use it without one "
+                        "(see the README).\n");
         if (up) SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
