@@ -38,6 +38,9 @@ bool fromDesktopUser(const SDL_Event& e)
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
         case SDL_MOUSEWHEEL:
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+        case SDL_CONTROLLERAXISMOTION:
             return true;
         case SDL_WINDOWEVENT:
             return e.window.event != SDL_WINDOWEVENT_CLOSE && e.window.event != SDL_WINDOWEVENT_ENTER &&
