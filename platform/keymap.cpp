@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/vkeys.h"
@@ -160,6 +161,31 @@ int translateKeyToChar(int vk, const uint8_t* ks)
     return 0;
 }
 
+namespace {
+
+struct NamedKey {
+    const char* name;
+    int vk;
+};
+
+// Where a key has several names, the first one is the name it is written with.
+const NamedKey namedKeys[] = {
+    {"SPACE", VK_SPACE},    {"RETURN", VK_RETURN},     {"ENTER", VK_RETURN},      {"ESCAPE", VK_ESCAPE},
+    {"ESC", VK_ESCAPE},     {"LEFT", VK_LEFT},         {"RIGHT", VK_RIGHT},       {"UP", VK_UP},
+    {"DOWN", VK_DOWN},      {"SHIFT", VK_SHIFT},       {"CONTROL", VK_CONTROL},   {"CTRL", VK_CONTROL},
+    {"ALT", VK_MENU},       {"MENU", VK_MENU},         {"SNAPSHOT", VK_SNAPSHOT}, {"PRINTSCREEN", VK_SNAPSHOT},
+    {"TAB", VK_TAB},        {"BACK", VK_BACK},         {"BACKSPACE", VK_BACK},    {"DELETE", VK_DELETE},
+    {"INSERT", VK_INSERT},  {"HOME", VK_HOME},         {"END", VK_END},           {"PRIOR", VK_PRIOR},
+    {"NEXT", VK_NEXT},      {"CAPITAL", VK_CAPITAL},   {"PAUSE", VK_PAUSE},       {"LSHIFT", VK_LSHIFT},
+    {"RSHIFT", VK_RSHIFT},  {"LCONTROL", VK_LCONTROL}, {"RCONTROL", VK_RCONTROL}, {"LCTRL", VK_LCONTROL},
+    {"RCTRL", VK_RCONTROL}, {"LALT", VK_LMENU},        {"RALT", VK_RMENU},        {"LMENU", VK_LMENU},
+    {"RMENU", VK_RMENU},
+};
+
+int hexDigit(char c) { return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1; }
+
+}  // namespace
+
 int virtualKeyFromName(const char* name)
 {
     if (!name || !*name) return 0;
@@ -172,23 +198,10 @@ int virtualKeyFromName(const char* name)
         int k = atoi(up + 1);
         if (k >= 1 && k <= 24) return VK_F1 + k - 1;
     }
-    struct Named {
-        const char* name;
-        int vk;
-    };
-    static const Named names[] = {
-        {"SPACE", VK_SPACE},   {"RETURN", VK_RETURN},   {"ENTER", VK_RETURN},      {"ESCAPE", VK_ESCAPE},
-        {"ESC", VK_ESCAPE},    {"LEFT", VK_LEFT},       {"RIGHT", VK_RIGHT},       {"UP", VK_UP},
-        {"DOWN", VK_DOWN},     {"SHIFT", VK_SHIFT},     {"CONTROL", VK_CONTROL},   {"CTRL", VK_CONTROL},
-        {"ALT", VK_MENU},      {"MENU", VK_MENU},       {"SNAPSHOT", VK_SNAPSHOT}, {"PRINTSCREEN", VK_SNAPSHOT},
-        {"TAB", VK_TAB},       {"BACK", VK_BACK},       {"BACKSPACE", VK_BACK},    {"DELETE", VK_DELETE},
-        {"INSERT", VK_INSERT}, {"HOME", VK_HOME},       {"END", VK_END},           {"PRIOR", VK_PRIOR},
-        {"NEXT", VK_NEXT},     {"CAPITAL", VK_CAPITAL}, {"PAUSE", VK_PAUSE},
-        {"LSHIFT", VK_LSHIFT}, {"RSHIFT", VK_RSHIFT},   {"LCONTROL", VK_LCONTROL}, {"RCONTROL", VK_RCONTROL},
-        {"LCTRL", VK_LCONTROL}, {"RCTRL", VK_RCONTROL}, {"LALT", VK_LMENU},        {"RALT", VK_RMENU},
-        {"LMENU", VK_LMENU},   {"RMENU", VK_RMENU},
-    };
-    for (const Named& k : names)
+    // Any key by its code, for keys without a name: "0x6A".
+    if (n == 4 && up[0] == '0' && up[1] == 'X' && hexDigit(up[2]) >= 0 && hexDigit(up[3]) >= 0)
+        return hexDigit(up[2]) * 16 + hexDigit(up[3]);
+    for (const NamedKey& k : namedKeys)
         if (!strcmp(k.name, up)) return k.vk;
     return 0;
 }
@@ -267,4 +280,15 @@ const char* virtualKeyName(int vk)
     for (const Named& k : names)
         if (k.vk == vk) return k.name;
     return nullptr;
+}
+
+std::string virtualKeyScriptName(int vk)
+{
+    if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return std::string(1, (char)vk);
+    if (vk >= VK_F1 && vk < VK_F1 + 24) return "F" + std::to_string(vk - VK_F1 + 1);
+    for (const NamedKey& k : namedKeys)
+        if (k.vk == vk) return k.name;
+    char hex[8];
+    snprintf(hex, sizeof(hex), "0x%02X", vk & 0xFF);
+    return hex;
 }

@@ -29,9 +29,13 @@
 #include "shell/log.h"
 #include "shell/paths.h"
 #include "shell/perfOverlay.h"
+#include "shell/recorder.h"
+#include "shell/recording.h"
+#include "shell/replay.h"
 #include "shell/screenMessages.h"
 #include "shell/actions.h"
 #include "shell/screenshot.h"
+#include "shell/settings.h"
 #include "shell/stateDump.h"
 #include "shell/userFolders.h"
 #include "shell/watcher.h"
@@ -53,6 +57,7 @@ namespace {
 int64_t stepCount = 0;
 bool systemsUp = false;
 bool renderedSinceLastStep = false;
+MousePos pointerAtStart = {0, 0};
 
 int64_t readCounter() { return (int64_t)SDL_GetPerformanceCounter(); }
 
@@ -81,6 +86,8 @@ void handleHotkeys()
 // the last frame drawn (snapped to whole screen pixels).
 void updateScreenToWorld() { screenToWorld = inverse(viewProjectionFor(cameraCentre)); }
 
+bool deviceResize(int w, int h, bool fs, bool force);
+
 class GameLoopHost final : public FrameLoopHost {
 public:
     int64_t counter() override { return readCounter(); }
@@ -103,9 +110,20 @@ public:
     }
     void simulationStep(float dt) override
     {
+        int w, h;
+        if (replayResizeForStep(stepCount, &w, &h)) {
+            // The window follows, and its size event then finds the device done.
+            if (mainWindow) SDL_SetWindowSize(mainWindow, w, h);
+            deviceResize(w, h, false, false);
+        }
         injectScriptedInput(stepCount);
+        // The pointer aims through the camera of the last frame drawn, which
+        // depends on when frames were drawn: a recording keeps it.
+        replayAimView(stepCount, &cameraCentre.x, &cameraCentre.y);
+        recordAimView(stepCount, cameraCentre.x, cameraCentre.y);
         ::simulationStep(dt);
         stepCount++;
+        recordingStepDone(stepCount);
         renderedSinceLastStep = false;
     }
     void clearInput() override { ::clearInput(); }
@@ -133,7 +151,34 @@ public:
     }
 };
 
-bool deviceResize(int w, int h, bool fs, bool force) { return resize_d3d(w, h, fs, force); }
+// What this session starts from, for its recording: the seed, the back
+// buffer's size, the display options, the stored settings that change play
+// and the first mode.
+RecordingStart recordingStart()
+{
+    RecordingStart s;
+    s.seed = runSeed;
+    s.width = width;
+    s.height = height;
+    s.display = (launchOptions.wantFullscreen ? FLAG_FULLSCREEN : 0) |
+                (launchOptions.antiAliasing ? FLAG_ANTIALIASING : 0) | (launchOptions.vsync ? FLAG_VSYNC : 0) |
+                (launchOptions.fastVoxels ? FLAG_FAST_VOXELS : 0);
+    for (const std::string& name : playSettingNames()) {
+        uint32_t v;
+        if (readSettingDword(name.c_str(), &v)) s.settings.push_back({name, v});
+    }
+    s.play = automation.play;
+    s.pointerX = pointerAtStart.x;
+    s.pointerY = pointerAtStart.y;
+    return s;
+}
+
+bool deviceResize(int w, int h, bool fs, bool force)
+{
+    bool resized = resize_d3d(w, h, fs, force);
+    recordBackBufferSize(width, height);
+    return resized;
+}
 bool deviceFullscreen() { return fullscreen; }
 void deviceSize(int* w, int* h)
 {
@@ -178,6 +223,7 @@ void simulationStep(float dt)
 
 void shutdownAll()
 {
+    abandonRecording(stepCount);
     if (!systemsUp) return;
     systemsUp = false;
     logPrint("closing...");
@@ -215,6 +261,11 @@ int runGame(int argc, char** argv)
     const char* audioDriver = SDL_getenv("SDL_AUDIODRIVER");
     if (automation.headless && !(audioDriver && *audioDriver)) SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
     setFatalShutdown(shutdownAll);
+    // A recording that can't be written is known before the session is played.
+    if (!automation.recordFile.empty() && !openRecording(automation.recordFile)) {
+        reportOutputError("write the recording to", automation.recordFile.c_str());
+        return 1;
+    }
 
     // 1. The program directory.
     setProgramDirectory(readModulePath().c_str());
@@ -234,6 +285,7 @@ int runGame(int argc, char** argv)
     // 4.-5. Options and the window; a missing requested size becomes the
     // window's client size.
     launchOptions = readLaunchOptions(argc, argv);
+    applyReplayDisplay(&launchOptions);
     if (automation.width > 0) {
         launchOptions.requestedWidth = automation.width;
         launchOptions.requestedHeight = automation.height;
@@ -254,12 +306,14 @@ int runGame(int argc, char** argv)
     // 6.-7. Watcher and input.
     startWatcher(programDirectory);
     MousePos start = windowMousePosition();
+    replayStartPointer(&start.x, &start.y);
     initInput(start.x, start.y);
     // Controllers are optional: without the layer or a device the game goes on.
     GamepadSink pads;
     pads.button = padButton;
     pads.axis = padAxis;
     gamepadInit(pads);
+    pointerAtStart = start;
 
     // 8.-9. The device; in fullscreen it takes the desktop's size.
     if (!init_d3d(mainWindow, launchOptions.requestedWidth, launchOptions.requestedHeight))
@@ -279,10 +333,13 @@ int runGame(int argc, char** argv)
         json.field("sound_event_logging", soundEventLoggingOn());
         json.field("error_message", errorMessage());
     });
+    addStateDumpSection(writePlaySettingsState);
 
     // 13.
     logPrint("total start-up time: %d ms", (int)frameClock.ticksToMs(readCounter() - startTime));
     logPrint("free video memory: %u MB", available_texture_memory() >> 20);
+
+    if (recordingOpen()) writeRecordingStart(recordingStart());
 
     GameLoopHost host;
     if (automation.fixedStep)
@@ -293,6 +350,10 @@ int runGame(int argc, char** argv)
     // The output files a test or bug report asked for; a file that could not
     // be written fails the run (after the normal shutdown).
     bool outputsWritten = true;
+    if (!automation.recordFile.empty() && !finishRecording(stepCount)) {
+        reportOutputError("write the recording to", automation.recordFile.c_str());
+        outputsWritten = false;
+    }
     if (!automation.shotFile.empty() && !saveScreenshot(automation.shotFile.c_str())) {
         reportOutputError("save the last frame to", automation.shotFile.c_str());
         outputsWritten = false;

@@ -3,6 +3,9 @@
 
 #include <cstdint>
 
+// The seed the run's random source started from (--seed, or the counter).
+extern uint64_t runSeed;
+
 // The whole program; returns the exit code.
 int runGame(int argc, char** argv);
 
@@ -12,9 +15,6 @@ void shutdownAll();
 // One simulation step of dt seconds: hotkeys, screen-to-world transform,
 // the current mode's update.
 void simulationStep(float dt);
-
-// The seed the run's random source started from: --seed, else the counter.
-extern uint64_t runSeed;
 
 // Simulation steps run since the frame loop started.
 int64_t stepsRun();

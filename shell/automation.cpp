@@ -17,6 +17,8 @@
 #include "shell/gamepad.h"
 #include "shell/input.h"
 #include "shell/log.h"
+#include "shell/recording.h"
+#include "shell/replay.h"
 #include "shell/window.h"
 
 AutomationOptions automation;
@@ -181,6 +183,8 @@ const AutomationSwitch automationSwitches[] = {
     {"--input", true, [](AutomationOptions& o, const char* v) { o.inputFile = v; }},
     {"--dump-state", true, [](AutomationOptions& o, const char* v) { o.dumpStateFile = v; }},
     {"--shot", true, [](AutomationOptions& o, const char* v) { o.shotFile = v; }},
+    {"--record", true, [](AutomationOptions& o, const char* v) { o.recordFile = v; }},
+    {"--replay", true, [](AutomationOptions& o, const char* v) { o.replayFile = v; }},
     {"--size", true,
      [](AutomationOptions& o, const char* v) {
          if (!parseSize(v, &o.width, &o.height)) fatalError("command line: bad size '%s' for --size", v);
@@ -221,6 +225,7 @@ AutomationOptions parseAutomationOptions(int argc, const char* const* argv)
         if (!readInputScript(o.inputFile, &text, &error)) fatalError("%s", error.c_str());
         if (!parseInputScript(text, o.inputFile, &o.script, &error)) fatalError("%s", error.c_str());
     }
+    if (!o.replayFile.empty()) loadReplay(o.replayFile, &o);
     return o;
 }
 
@@ -231,7 +236,7 @@ bool automationSwitchTakesValue(const char* arg)
 }
 
 bool parseInputScript(const std::string& text, const std::string& fileName, std::vector<ScriptedEvent>* out,
-                      std::string* error)
+                      std::string* error, const ScriptDirectiveReader& directives)
 {
     std::istringstream lines(text);
     std::string line;
@@ -297,6 +302,11 @@ bool parseInputScript(const std::string& text, const std::string& fileName, std:
             if (w.size() != 3 || (w[2] != "lost" && w[2] != "gained")) return fail("expected lost or gained");
             ev.kind = SCRIPT_FOCUS_CHANGE;
             ev.code = w[2] == "gained";
+        } else if (isRecordingDirective(kind)) {
+            if (!directives) return fail("'" + kind + "' belongs in a recording: play the file with --replay");
+            std::string why;
+            if (!directives(step, w, &why)) return fail(why);
+            continue;
         } else {
             return fail("unknown event '" + kind + "'");
         }
@@ -351,3 +361,10 @@ void reportOutputError(const char* what, const char* path)
     fflush(stderr);
     logPrint("ERROR: can't %s '%s'", what, path);
 }
+
+bool parseScriptStep(const std::string& word, int64_t* step) { return parseDecimal(word.c_str(), 0, INT64_MAX, step); }
+bool parseScriptSize(const std::string& word, int* width, int* height)
+{
+    return parseSize(word.c_str(), width, height);
+}
+bool parseScriptCoordinate(const std::string& word, float* value) { return parseFloat(word, value); }

@@ -19,11 +19,14 @@
 //   --dump-state FILE   write the game state as JSON when the loop ends
 //   --shot FILE         save the last rendered frame as a PNG
 //   --size WxH          window client size in pixels (over -720 and -360)
+//   --record FILE       write the session as a recording for a bug report
+//   --replay FILE       play a recording back (see recording.h)
 //
 // The single-dash display switches keep their meaning; anything else is ignored.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,6 +54,8 @@ struct AutomationOptions {
     std::string dumpStateFile;
     std::string shotFile;
     int width = 0, height = 0;          // --size; 0 when not given
+    std::string recordFile;
+    std::string replayFile;
     std::vector<ScriptedEvent> script;  // sorted by step, file order kept
 };
 
@@ -63,10 +68,20 @@ AutomationOptions parseAutomationOptions(int argc, const char* const* argv);
 // Whether a double-dash switch takes the next argument as its value (so the
 // display-switch parser does not read "--shot -win" as "-win").
 bool automationSwitchTakesValue(const char* arg);
+// Reads a recording's directive line (recording.h) from its step and words;
+// false with the reason in why.
+using ScriptDirectiveReader =
+    std::function<bool(int64_t step, const std::vector<std::string>& words, std::string* why)>;
 // Parses an input script; on a malformed line returns false with
-// "FILE:LINE: reason" in error.
+// "FILE:LINE: reason" in error. Directive lines are refused unless a reader
+// for them is given.
 bool parseInputScript(const std::string& text, const std::string& fileName, std::vector<ScriptedEvent>* out,
-                      std::string* error);
+                      std::string* error, const ScriptDirectiveReader& directives = nullptr);
+// The script's number forms, shared with the recordings: a step (decimal,
+// 0 and up), a size ("WxH") and a pointer coordinate (finite decimal).
+bool parseScriptStep(const std::string& word, int64_t* step);
+bool parseScriptSize(const std::string& word, int* width, int* height);
+bool parseScriptCoordinate(const std::string& word, float* value);
 // A seed is 0 .. 2^64-1 in decimal, or hexadecimal with an explicit "0x"
 // (1 to 16 digits, either case); nothing else, not even spaces.
 bool parseSeed(const char* text, uint64_t* seed);

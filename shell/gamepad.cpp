@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "shell/recorder.h"
+
 namespace {
 
 const char* const buttonNames[PAD_BUTTON_COUNT] = {
@@ -85,6 +87,7 @@ const char* padAxisName(int a) { return a >= 0 && a < PAD_AXIS_COUNT ? axisNames
 void padButton(int button, bool down)
 {
     if (button < 0 || button >= PAD_BUTTON_COUNT) return;
+    recordPadButton(button, down);
     setInput(button, down);
     if (down) inUse = true;
 }
@@ -95,6 +98,7 @@ void padAxis(int axis, float value)
     float lo = axis == PAD_LEFTTRIGGER || axis == PAD_RIGHTTRIGGER ? 0.0f : -1.0f;
     if (!(value >= lo)) value = value < lo ? lo : 0.0f;  // NaN is centred
     if (value > 1.0f) value = 1.0f;
+    recordPadAxis(axis, value);
     axes[axis] = value;
     if (std::fabs(value) >= STICK_DEAD_ZONE) inUse = true;
     updateVirtualButtons();

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
+#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -17,6 +19,9 @@
 #include "support/streams.h"
 
 namespace {
+
+// Set for a replay: the settings the run sees instead of the file.
+std::unique_ptr<std::map<std::string, uint32_t>> inMemory;
 
 struct Entry {
     std::string name, type, value;
@@ -157,8 +162,19 @@ bool replaceFile(const std::string& target, const std::string& text, const mode_
 
 std::string settingsFilePath() { return configRoot() + "/" SETTINGS_KEY_PATH "/settings"; }
 
+void useSettingsInMemory(const std::vector<std::pair<std::string, uint32_t>>& values)
+{
+    inMemory = std::make_unique<std::map<std::string, uint32_t>>(values.begin(), values.end());
+}
+
 bool readSettingDword(const char* name, uint32_t* value)
 {
+    if (inMemory) {
+        auto it = inMemory->find(name);
+        if (it == inMemory->end()) return false;
+        *value = it->second;
+        return true;
+    }
     uint32_t v;
     for (const Entry& e : readEntries())
         if (e.name == name) return e.type == "dword" && parseDword(e.value, &v) && (*value = v, true);
@@ -167,6 +183,10 @@ bool readSettingDword(const char* name, uint32_t* value)
 
 bool writeSettingDwords(const SettingDword* values, int count)
 {
+    if (inMemory) {
+        for (int i = 0; i < count; i++) (*inMemory)[values[i].name] = values[i].value;
+        return true;
+    }
     std::string dir = configRoot() + "/" SETTINGS_KEY_PATH;
     if (!makeDirs(dir)) return false;
     // A linked settings file is written where the link leads.

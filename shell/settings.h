@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #define SETTINGS_KEY_PATH "Quillon Games/SKYWARD"
 
@@ -25,6 +27,11 @@ struct SettingDword {
 // be made skips the write silently. True when the file now holds the values.
 bool writeSettingDwords(const SettingDword* values, int count);
 bool writeSettingDword(const char* name, uint32_t value);
+
+// A replay runs on the recorded settings: from now on reads answer from these
+// values only (any other name reads as missing) and writes change them, never
+// the file.
+void useSettingsInMemory(const std::vector<std::pair<std::string, uint32_t>>& values);
 
 // The settings file's full path (folders need not exist).
 std::string settingsFilePath();

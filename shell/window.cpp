@@ -12,6 +12,7 @@
 #include "shell/inputQueue.h"
 #include "shell/launchOptions.h"
 #include "shell/log.h"
+#include "shell/recorder.h"
 
 SDL_Window* mainWindow = nullptr;
 bool windowActive = false;
@@ -23,6 +24,31 @@ namespace {
 DisplayHooks hooks;
 bool ownFullscreen = false;
 bool headless = false;
+bool replayInput = false;
+
+// Whether the desktop's pointer is the game's: not headless, not a replay.
+bool desktopPointer() { return !headless && !replayInput; }
+
+// What a person at the desktop does to the window: a replay ignores it.
+bool fromDesktopUser(const SDL_Event& e)
+{
+    switch (e.type) {
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+        case SDL_MOUSEMOTION:
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+        case SDL_MOUSEWHEEL:
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+        case SDL_CONTROLLERAXISMOTION:
+            return true;
+        case SDL_WINDOWEVENT:
+            return e.window.event != SDL_WINDOWEVENT_CLOSE && e.window.event != SDL_WINDOWEVENT_ENTER &&
+                   e.window.event != SDL_WINDOWEVENT_LEAVE;
+    }
+    return false;
+}
 // Taken when switching to fullscreen, used when switching back.
 bool haveSaved = false;
 int savedX, savedY, savedW, savedH;
@@ -32,12 +58,12 @@ void (*deactivatedListener)() = nullptr;
 
 void captureMouse(bool on)
 {
-    if (!headless) SDL_CaptureMouse(on ? SDL_TRUE : SDL_FALSE);
+    if (desktopPointer()) SDL_CaptureMouse(on ? SDL_TRUE : SDL_FALSE);
 }
 
 void warpMouse(int x, int y)
 {
-    if (mainWindow && !headless) SDL_WarpMouseInWindow(mainWindow, x, y);
+    if (mainWindow && desktopPointer()) SDL_WarpMouseInWindow(mainWindow, x, y);
 }
 
 void clientSize(int* w, int* h)
@@ -82,6 +108,7 @@ void syncToggleKeys()
 
 void handleWindowEvent(const SDL_Event& e)
 {
+    if (replayInput && fromDesktopUser(e)) return;
     switch (e.type) {
         case SDL_QUIT:
             windowClose();
@@ -159,13 +186,14 @@ void backBufferSize(int* w, int* h)
 }
 
 void setHeadlessWindow(bool on) { headless = on; }
+void setReplayInput(bool on) { replayInput = on; }
 
 void windowClientSize(int* w, int* h) { clientSize(w, h); }
 
 MousePos windowMousePosition()
 {
     int mx = 0, my = 0;
-    if (mainWindow && !headless) SDL_GetMouseState(&mx, &my);
+    if (mainWindow && desktopPointer()) SDL_GetMouseState(&mx, &my);
     return {(float)mx, (float)my};
 }
 
@@ -239,8 +267,8 @@ void createMainWindow()
     setInputPlatform(ip);
     syncToggleKeys();
     // Focus may also arrive later, as a focus event.
-    windowActive = headless || (SDL_GetWindowFlags(mainWindow) & SDL_WINDOW_INPUT_FOCUS) != 0;
-    if (headless) setMouseOverWindow(true);
+    windowActive = !desktopPointer() || (SDL_GetWindowFlags(mainWindow) & SDL_WINDOW_INPUT_FOCUS) != 0;
+    if (!desktopPointer()) setMouseOverWindow(true);
 }
 
 void destroyMainWindow()
@@ -264,7 +292,7 @@ void pumpMessages()
 {
     SDL_Event e;
     while (SDL_PollEvent(&e)) handleWindowEvent(e);
-    if (headless) {
+    if (!desktopPointer()) {
         setMouseOverWindow(true);
         return;
     }
@@ -319,7 +347,8 @@ void toggleFullscreen()
 
 void windowKeyDown(int vk, bool repeat)
 {
-    // Alt+F4 closes the window; Alt+Enter toggles fullscreen.
+    // Alt+F4 closes the window; Alt+Enter toggles fullscreen. Neither reaches
+    // the game, so a recording keeps the end and the new size instead.
     if (keyHeld(VK_MENU) && vk == VK_F4) {
         windowClose();
         return;
@@ -328,25 +357,32 @@ void windowKeyDown(int vk, bool repeat)
         if (!repeat) toggleFullscreen();
         return;
     }
+    recordKeyEvent(vk, true);
     setKeyLive(vk, true);
     queueInputEvent(IEV_KEY_DOWN, genericVirtualKey(vk), repeat, 0, 0, 0);
 }
 
 void windowKeyUp(int vk)
 {
+    recordKeyEvent(vk, false);
     setKeyLive(vk, false);
     queueInputEvent(IEV_KEY_UP, genericVirtualKey(vk), false, 0, 0, 0);
 }
 
-void windowMouseMove(float x, float y) { queueInputEvent(IEV_MOUSE_MOVE, 0, false, x, y, 0); }
+void windowMouseMove(float x, float y)
+{
+    recordMouseMove(x, y);
+    queueInputEvent(IEV_MOUSE_MOVE, 0, false, x, y, 0);
+}
 
 void windowMouseButton(int button, bool down)
 {
+    recordMouseButton(button, down);
     int vk = button == 1 ? VK_LBUTTON : button == 2 ? VK_RBUTTON : VK_MBUTTON;
     setKeyLive(vk, down);
-    if (down && mainWindow && !headless) SDL_SetWindowInputFocus(mainWindow);
+    if (down && mainWindow && desktopPointer()) SDL_SetWindowInputFocus(mainWindow);
     MousePos p = getMousePosition();
-    if (down && mainWindow && !headless) {
+    if (down && mainWindow && desktopPointer()) {
         int mx, my;
         SDL_GetMouseState(&mx, &my);
         p = {(float)mx, (float)my};
@@ -356,8 +392,9 @@ void windowMouseButton(int button, bool down)
 
 void windowMouseWheel(int notches)
 {
+    recordMouseWheel(notches);
     MousePos p = getMousePosition();
-    if (mainWindow && !headless) {
+    if (mainWindow && desktopPointer()) {
         int mx, my;
         SDL_GetMouseState(&mx, &my);
         p = {(float)mx, (float)my};
@@ -367,6 +404,7 @@ void windowMouseWheel(int notches)
 
 void windowFocusChanged(bool focused)
 {
+    recordFocusChange(focused);
     if (focused) {
         syncToggleKeys();
         setActive(!mainWindow || !(SDL_GetWindowFlags(mainWindow) & SDL_WINDOW_MINIMIZED));

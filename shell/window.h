@@ -47,12 +47,16 @@ void backBufferSize(int* width, int* height);
 // Headless runs use the offscreen video driver: the window counts as active
 // and the pointer as over it, so scripted input acts as a player would.
 void setHeadlessWindow(bool headless);
+// A replay's window shows recorded input only: the desktop's keys, mouse,
+// focus and size changes do not reach the game, the window counts as active
+// with the pointer over it, and the desktop pointer is left alone.
+void setReplayInput(bool replay);
 // The window's client size and the pointer position inside it.
 void windowClientSize(int* width, int* height);
 MousePos windowMousePosition();
 
 // The window procedure's handlers. Desktop events and scripted input both
-// enter here, so both follow the same rules.
+// enter here, so both follow the same rules (and --record writes them down).
 void windowKeyDown(int vk, bool repeat);
 void windowKeyUp(int vk);
 void windowMouseMove(float x, float y);

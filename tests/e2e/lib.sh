@@ -35,6 +35,13 @@ expect_line() {  # FILE REGEX
   grep -Eq -- "$2" "$WORK/$1" || { fail "no line matching '$2' in $1"; sed 's/^/  | /' "$WORK/$1" | tail -20; }
 }
 
+same_dump() {  # A B WHAT: two state dumps are the same file
+  cmp -s "$WORK/$1" "$WORK/$2" || {
+    fail "$3: the dumps differ"
+    diff <(tr , '\n' <"$WORK/$1") <(tr , '\n' <"$WORK/$2") | head
+  }
+}
+
 json_get() {  # FILE EXPR  (python expression over j)
   python3 -c "import json,sys; j=json.load(open(sys.argv[1])); print($2)" "$WORK/$1"
 }
