@@ -336,7 +336,7 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger nargs, SQInteger base, SQIn
             return false;
         }
     }
-    if (_nnativecalls + 1 > SQ_MAX_NATIVE_CALLS || (SQInteger)_callstack.size() >= SQ_MAX_CALL_DEPTH) {
+    if (ss()->_nnativecalls + 1 > SQ_MAX_NATIVE_CALLS || (SQInteger)_callstack.size() >= SQ_MAX_CALL_DEPTH) {
         Raise_Error("native stack overflow");
         return false;
     }
@@ -351,7 +351,9 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger nargs, SQInteger base, SQIn
     bool hook = ss()->_debughook_native || sq_type(ss()->_debughook_closure) != OT_NULL;
     if (hook) CallDebugHook('c');
     _nnativecalls++;
+    ss()->_nnativecalls++;
     SQInteger ret = nc->_function(this);
+    ss()->_nnativecalls--;
     _nnativecalls--;
     if (hook) CallDebugHook('r');
     if (ret == SQ_SUSPEND_FLAG) {
@@ -445,7 +447,7 @@ bool SQVM::Execute(const SQObject& closure, SQInteger nargs, SQInteger stackbase
     SQInteger depth = (SQInteger)_callstack.size();
     bool pushed;
     // Each nested run is a level of native recursion.
-    if (_nexecutes >= SQ_MAX_NATIVE_CALLS) {
+    if (ss()->_nexecutes >= SQ_MAX_NATIVE_CALLS) {
         Raise_Error("native stack overflow");
         return false;
     }
@@ -465,9 +467,11 @@ bool SQVM::Execute(const SQObject& closure, SQInteger nargs, SQInteger stackbase
 bool SQVM::RunFrom(SQInteger depth, SQObjectPtr& outres, bool raiseerror, bool startwitherror)
 {
     _nexecutes++;
+    ss()->_nexecutes++;
     if (!raiseerror) _nosuppress++;
     bool ok = Run(depth, outres, startwitherror);
     if (!raiseerror) _nosuppress--;
+    ss()->_nexecutes--;
     _nexecutes--;
     return ok;
 }
