@@ -23,6 +23,16 @@ SQVM* SQVM::Create(SQSharedState* ss, SQVM* friendvm, SQInteger stacksize)
 
 SQVM::~SQVM() { finalize(); }
 
+namespace {
+// A generator whose frame ends, by a return, an error or a dropped thread,
+// is over: it cannot be resumed, and the frame's count on it goes.
+void endFrameGenerator(SQGenerator* gen)
+{
+    gen->Kill();
+    if (--gen->_uiRef == 0) sq_destroyobject(gen);
+}
+}  // namespace
+
 void SQVM::release()
 {
     if (_releasehook) _releasehook(_foreignptr, 0);
@@ -32,7 +42,17 @@ void SQVM::release()
 void SQVM::traverse(SQGCVisitor& v)
 {
     for (SQInteger i = 0; i < (SQInteger)_stack.size(); i++) v.visit(_stack[i]);
-    for (size_t i = 0; i < _callstack.size(); i++) v.visit(_callstack[i].closure);
+    for (size_t i = 0; i < _callstack.size(); i++) {
+        const SQCallInfo& ci = _callstack[i];
+        v.visit(ci.closure);
+        if (ci.generator) {  // the frame's count on its generator
+            SQObject g;
+            g._type = OT_GENERATOR;
+            g._unVal.raw = 0;
+            g._unVal.pGenerator = ci.generator;
+            v.visit(g);
+        }
+    }
     for (SQOuter* o = _openouters; o; o = o->_next) {
         SQObject ob;
         ob._type = OT_OUTER;
@@ -46,7 +66,11 @@ void SQVM::traverse(SQGCVisitor& v)
 void SQVM::finalize()
 {
     CloseOuters(0);
-    _callstack.clear();
+    while (!_callstack.empty()) {
+        SQGenerator* gen = _callstack.back().generator;
+        _callstack.pop_back();
+        if (gen) endFrameGenerator(gen);
+    }
     _traps.clear();
     std::vector<SQObjectPtr> old;
     old.swap(_stack);
@@ -237,10 +261,7 @@ void SQVM::LeaveFrame()
     _stackbase = ci.prevstackbase;
     SQGenerator* gen = ci.generator;
     _callstack.pop_back();
-    if (gen) {
-        gen->Kill();
-        if (--gen->_uiRef == 0) sq_destroyobject(gen);
-    }
+    if (gen) endFrameGenerator(gen);
 }
 
 bool SQVM::LeaveWithValue(SQObjectPtr& val, SQObjectPtr& outres)

@@ -49,10 +49,6 @@ public:
         back().closure.Null();
         _size--;
     }
-    void clear()
-    {
-        while (_size) pop_back();
-    }
 
 private:
     static constexpr size_t CHUNK = 64;
