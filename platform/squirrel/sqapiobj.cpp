@@ -187,7 +187,7 @@ SQRESULT sq_arrayresize(HSQUIRRELVM v, SQInteger idx, SQInteger newsize)
     SQArray* a = arrayAt(v, idx);
     if (!a) return SQ_ERROR;
     if (newsize < 0) return sq_throwerror(v, "negative size");
-    a->Resize(newsize, sq_nullobj());
+    if (!a->Resize(newsize, sq_nullobj())) return sq_throwerror(v, "array too big");
     return SQ_OK;
 }
 

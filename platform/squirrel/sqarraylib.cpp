@@ -80,7 +80,8 @@ SQInteger array_resize(HSQUIRRELVM v)
     SQInteger size;
     sq_getinteger(v, 2, &size);
     if (size < 0) return sq_throwerror(v, "resizing to negative length");
-    self(v)->Resize(size, sq_gettop(v) > 2 ? (const SQObject&)sq_stackobj(v, 3) : sq_nullobj());
+    if (!self(v)->Resize(size, sq_gettop(v) > 2 ? (const SQObject&)sq_stackobj(v, 3) : sq_nullobj()))
+        return sq_throwerror(v, "array too big");
     return returnSelf(v);
 }
 

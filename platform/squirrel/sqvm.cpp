@@ -4,6 +4,8 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <new>
+#include <stdexcept>
 
 #include "platform/squirrel/sqarray.h"
 #include "platform/squirrel/sqclass.h"
@@ -373,7 +375,7 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger nargs, SQInteger base, SQIn
     if (hook) CallDebugHook('c');
     _nnativecalls++;
     ss()->_nnativecalls++;
-    SQInteger ret = nc->_function(this);
+    SQInteger ret = RunNativeFunction(nc);
     ss()->_nnativecalls--;
     _nnativecalls--;
     if (hook) CallDebugHook('r');
@@ -397,6 +399,31 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger nargs, SQInteger base, SQIn
         retval.Null();
     LeaveFrame();
     return true;
+}
+
+// Running out of memory in a native function, or in script code it calls,
+// is a script error. The frames and nesting counts the exception skipped are
+// unwound down to the native's own frame.
+SQInteger SQVM::RunNativeFunction(SQNativeClosure* nc)
+{
+    size_t depth = _callstack.size();
+    SQInteger nexecutes = _nexecutes, nnativecalls = _nnativecalls, nosuppress = _nosuppress;
+    bool indebughook = _indebughook;
+    SQInteger ssexecutes = ss()->_nexecutes, ssnativecalls = ss()->_nnativecalls;
+    try {
+        return nc->_function(this);
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    while (_callstack.size() > depth) LeaveFrame();
+    _nexecutes = nexecutes;
+    _nnativecalls = nnativecalls;
+    _nosuppress = nosuppress;
+    _indebughook = indebughook;
+    ss()->_nexecutes = ssexecutes;
+    ss()->_nnativecalls = ssnativecalls;
+    Raise_Error("out of memory");
+    return SQ_ERROR;
 }
 
 bool SQVM::CreateClassInstance(SQClass* cls, SQObjectPtr& inst, SQObjectPtr& constructor)

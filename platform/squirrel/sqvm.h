@@ -124,6 +124,7 @@ struct SQVM : SQCollectable {
     bool Call(const SQObject& closure, SQInteger nparams, SQInteger stackbase, SQObjectPtr& outres, bool raiseerror);
     bool CallNative(SQNativeClosure* nc, SQInteger nargs, SQInteger base, SQInteger prevtop, SQObjectPtr& retval,
                     bool& suspend);
+    SQInteger RunNativeFunction(SQNativeClosure* nc);
     bool CallMetaMethod(const SQObject& closure, SQInteger nparams, SQObjectPtr& outres, bool raiseerror = true);
     // Pushes a frame for a script closure (pushed false when the closure is
     // a generator function: the generator goes to target instead).

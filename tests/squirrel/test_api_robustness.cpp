@@ -193,6 +193,43 @@ TEST_F(SqRobust, AllocationFailuresInNativesAreScriptErrors)
     EXPECT_EQ(sq_gettop(v), 0);
 }
 
+// A host debug hook that runs out of memory when 'boom' is called, and one
+// that counts the calls it sees.
+SQInteger hookCalls = 0;
+void exhaustingHook(HSQUIRRELVM, SQInteger type, const SQChar*, SQInteger, const SQChar* fname)
+{
+    if (type == 'c' && std::string(fname) == "boom") throw std::bad_alloc();
+}
+void countingHook(HSQUIRRELVM, SQInteger type, const SQChar*, SQInteger, const SQChar*)
+{
+    if (type == 'c') hookCalls++;
+}
+
+// The failure happens in script code a native called back: the frames and
+// nesting counts it skipped are unwound, or the VM would run out of nesting
+// (or crash on the stale frames) long before the loop ends.
+TEST_F(SqRobust, AllocationFailuresInScriptCodeUnwindToTheNative)
+{
+    sq_enabledebuginfo(v, SQTrue);
+    ASSERT_TRUE(run("function boom() { return 1; }"));
+    sq_setnativedebughook(v, exhaustingHook);
+    ASSERT_TRUE(run(R"(
+        failures <- 0;
+        for (local i = 0; i < 300; i++) {
+            try { [1].map(@(x) boom()); } catch (e) { if (e == "out of memory") failures++; }
+        }
+        function h(n) { return n == 0 ? 0 : 1 + newthread(h).call(n - 1); }
+        depth <- h(50);
+    )"));
+    EXPECT_EQ(text("failures"), "300");
+    EXPECT_EQ(text("depth"), "50");
+    hookCalls = 0;
+    sq_setnativedebughook(v, countingHook);
+    ASSERT_TRUE(run("boom(); boom();"));
+    sq_setnativedebughook(v, nullptr);
+    EXPECT_GE(hookCalls, 2);
+}
+
 TEST_F(SqRobust, RawsetOnAnInstantiatedClassFails)
 {
     ASSERT_TRUE(run(R"(
