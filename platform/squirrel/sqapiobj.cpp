@@ -100,9 +100,8 @@ SQRESULT sq_rawset(HSQUIRRELVM v, SQInteger idx)
         case OT_TABLE:
             _table(self)->NewSlot(key, val);
             return SQ_OK;
-        case OT_CLASS:
-            _class(self)->NewSlot(v->ss(), key, val, false);
-            return SQ_OK;
+        case OT_CLASS:  // no metamethods on classes: the same as <-
+            return v->NewSlot(self, key, val, false) ? SQ_OK : SQ_ERROR;
         case OT_INSTANCE:
             if (_instance(self)->Set(key, val)) return SQ_OK;
             break;

@@ -212,12 +212,13 @@ SQInteger array_find(HSQUIRRELVM v)
 
 // --- sort --------------------------------------------------------------------------
 
-// Compares two items with the script's function or the language's order.
+// Compares two items, by the values behind weak references, with the
+// script's function or the language's order.
 bool compareItems(HSQUIRRELVM v, const SQObjectPtr& fn, const SQObjectPtr& a, const SQObjectPtr& b, SQInteger& res)
 {
-    if (sq_type(fn) == OT_NULL) return v->ObjCmp(a, b, res);
+    SQObject args[2] = {sq_realval(a), sq_realval(b)};
+    if (sq_type(fn) == OT_NULL) return v->ObjCmp(args[0], args[1], res);
     SQObjectPtr ret;
-    SQObject args[2] = {a, b};
     if (!sq_callback(v, fn, args, 2, ret)) return false;
     if (!(sq_type(ret) & SQOBJECT_NUMERIC)) {
         v->Raise_Error("numeric value expected as return value of the compare function");
@@ -254,8 +255,8 @@ SQInteger array_sort(HSQUIRRELVM v)
 {
     SQObjectPtr arr(sq_stackobj(v, 1)), fn;
     if (sq_gettop(v) > 1) fn = sq_stackobj(v, 2);
-    std::vector<SQObjectPtr> items;
-    for (const SQObjectPtr& o : _array(arr)->_values) items.push_back(sq_realval(o));
+    // The stored values are sorted, so weak references stay weak.
+    std::vector<SQObjectPtr> items(_array(arr)->_values.begin(), _array(arr)->_values.end());
     if (!mergeSort(v, fn, items)) return SQ_ERROR;
     _array(arr)->_values.swap(items);
     return returnSelf(v);
