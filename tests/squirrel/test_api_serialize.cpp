@@ -1,9 +1,15 @@
 // Embedding API: compiled closures written to bytes and read back.
 #include <gtest/gtest.h>
 
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstring>
 #include <vector>
 
+#include "platform/squirrel/sqvm.h"
 #include "tests/squirrel/sqTestVm.h"
 
 namespace {
@@ -37,16 +43,59 @@ const char* program =
     "local names = [\"a\", \"b\"].map(@(s) s.toupper());\n"
     "result <- acc.total + \" \" + names[1] + \" \" + (true ? null : 1);\n";
 
+enum class Outcome { Finished, TimedOut, Crashed };
+
 struct SqSerialize : SqTestVm {
-    Buffer compiled()
+    Buffer compiled(const char* source = program)
     {
         Buffer b;
-        EXPECT_TRUE(SQ_SUCCEEDED(sq_compilebuffer(v, program, (SQInteger)strlen(program), "saved.nut", SQTrue)));
+        EXPECT_TRUE(SQ_SUCCEEDED(sq_compilebuffer(v, source, (SQInteger)strlen(source), "saved.nut", SQTrue)));
         EXPECT_TRUE(SQ_SUCCEEDED(sq_writeclosure(v, writeBytes, &b)));
         sq_pop(v, 1);
         return b;
     }
+    // Compiles source, lets edit change the compiled code the way a crafted
+    // stream could, and writes it out (the writer checks nothing).
+    template <class Edit>
+    Buffer crafted(const char* source, Edit edit)
+    {
+        Buffer b;
+        EXPECT_TRUE(SQ_SUCCEEDED(sq_compilebuffer(v, source, (SQInteger)strlen(source), "crafted.nut", SQTrue)));
+        edit(_closure(v->Top())->proto()->_code);
+        EXPECT_TRUE(SQ_SUCCEEDED(sq_writeclosure(v, writeBytes, &b)));
+        sq_pop(v, 1);
+        return b;
+    }
+    // Runs the closure on top of the stack, and then closes the VM, in a
+    // child process with a fifth of a second as its step budget: a read
+    // closure may loop for ever, but must never crash.
+    Outcome runIsolated()
+    {
+        fflush(nullptr);
+        pid_t pid = fork();
+        if (pid == 0) {
+            itimerval budget{{0, 0}, {0, 200000}};
+            setitimer(ITIMER_REAL, &budget, nullptr);
+            sq_pushroottable(v);
+            sq_call(v, 1, SQFalse, SQFalse);
+            sq_close(v);
+            _exit(0);
+        }
+        int status = 0;
+        if (pid < 0 || waitpid(pid, &status, 0) != pid) return Outcome::Crashed;
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return Outcome::Finished;
+        if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM) return Outcome::TimedOut;
+        return Outcome::Crashed;
+    }
 };
+
+size_t findOp(const std::vector<SQInstruction>& code, SQOpcode op)
+{
+    for (size_t pc = 0; pc < code.size(); pc++)
+        if (code[pc].op == op) return pc;
+    ADD_FAILURE() << "no instruction " << (int)op;
+    return 0;
+}
 
 TEST_F(SqSerialize, AReadClosureRunsLikeTheOriginal)
 {
@@ -81,17 +130,52 @@ TEST_F(SqSerialize, DamagedStreamsAreRejectedWithoutCrashing)
         EXPECT_TRUE(SQ_FAILED(sq_readclosure(v, readBytes, &cut))) << len;
     }
     // Every byte changed in turn: the read either fails or gives a closure
-    // whose every index was checked.
-    int rejected = 0;
+    // that runs to an end, a script error or its step budget.
+    int rejected = 0, ran = 0;
     for (size_t i = 0; i < good.bytes.size(); i++) {
         Buffer bad = good;
         bad.bytes[i] = (char)(bad.bytes[i] ^ 0x5A);
         SQInteger top = sq_gettop(v);
-        if (SQ_FAILED(sq_readclosure(v, readBytes, &bad))) rejected++;
+        if (SQ_FAILED(sq_readclosure(v, readBytes, &bad))) {
+            rejected++;
+        } else {
+            ran++;
+            EXPECT_NE(runIsolated(), Outcome::Crashed) << "byte " << i;
+        }
         sq_settop(v, top);
     }
     EXPECT_GT(rejected, 0);
+    EXPECT_GT(ran, 0);
     EXPECT_EQ(sq_gettop(v), 0);
+}
+
+TEST_F(SqSerialize, AForeachMustBeFollowedByItsGeneratorStep)
+{
+    // Each step of a foreach skips the instruction after it: as the last
+    // but one instruction it would skip the return and run off the code.
+    Buffer b = crafted("foreach (x in [1, 2]) {}", [](std::vector<SQInstruction>& code) {
+        size_t pc = findOp(code, OP_FOREACH);
+        SQInstruction ret = code.back();
+        code.resize(pc + 2);
+        code[pc].arg = 0;
+        code[pc + 1] = ret;
+    });
+    EXPECT_TRUE(SQ_FAILED(sq_readclosure(v, readBytes, &b)));
+    EXPECT_EQ(sq_gettop(v), 0);
+}
+
+TEST_F(SqSerialize, AppendingToWhatIsNotAnArrayIsAScriptError)
+{
+    // [x] made as a table instead: the read cannot tell, the run must.
+    Buffer b = crafted("local x = 5; made <- [x];",
+                       [](std::vector<SQInstruction>& code) { code[findOp(code, OP_NEWARRAY)].op = OP_NEWTABLE; });
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_readclosure(v, readBytes, &b)));
+    sq_pushroottable(v);
+    EXPECT_TRUE(SQ_FAILED(sq_call(v, 1, SQFalse, SQFalse)));
+    sq_getlasterror(v);
+    const SQChar* msg = nullptr;
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_getstring(v, -1, &msg)));
+    EXPECT_STREQ(msg, "cannot append to a 'table'");
 }
 
 }  // namespace
