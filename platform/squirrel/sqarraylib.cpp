@@ -94,14 +94,8 @@ SQInteger array_reverse(HSQUIRRELVM v)
 SQInteger array_slice(HSQUIRRELVM v)
 {
     SQArray* a = self(v);
-    SQInteger start, end, len = a->Size();
-    sq_getinteger(v, 2, &start);
-    end = len;
-    if (sq_gettop(v) > 2) sq_getinteger(v, 3, &end);
-    if (start < 0) start += len;
-    if (end < 0) end += len;
-    if (end < start) return sq_throwerror(v, "wrong indexes");
-    if (start < 0 || end > len) return sq_throwerror(v, "slice out of range");
+    SQInteger start, end;
+    if (!sq_slicerange(v, a->Size(), start, end)) return SQ_ERROR;
     SQArray* r = SQArray::Create(v->ss(), 0);
     SQObjectPtr ref(r);
     r->_values.assign(a->_values.begin() + start, a->_values.begin() + end);

@@ -143,12 +143,7 @@ void SQVM::Raise_ParamTypeError(SQInteger nparam, SQInteger typemask, SQInteger 
     for (SQInteger bit = 1; bit <= _RT_OUTER; bit <<= 1) {
         if (typemask & bit) {
             if (!expected.empty()) expected += " or ";
-            expected += sq_typename(
-                (SQObjectType)(bit | (bit == _RT_NULL || bit == _RT_BOOL ? SQOBJECT_CANBEFALSE : 0) |
-                               (bit == _RT_INTEGER || bit == _RT_FLOAT ? SQOBJECT_NUMERIC | SQOBJECT_CANBEFALSE : 0) |
-                               (bit >= _RT_STRING && bit != _RT_USERPOINTER ? SQOBJECT_REF_COUNTED : 0) |
-                               (bit == _RT_TABLE || bit == _RT_USERDATA || bit == _RT_INSTANCE ? SQOBJECT_DELEGABLE
-                                                                                               : 0)));
+            expected += sq_typename((SQObjectType)bit);
         }
     }
     Raise_Error("parameter %d has an invalid type '%s' ; expected: '%s'", (int)nparam, sq_typename((SQObjectType)type),
