@@ -268,10 +268,13 @@ TEST_F(SqRobust, SortKeepsWeakReferencesWeak)
 TEST_F(SqRobust, WakeupthrowCanKeepTheErrorInTheThread)
 {
     ASSERT_TRUE(run(R"(
+        handled <- 0;
+        seterrorhandler(function(e) { ::handled++; });
         local t = newthread(function() { suspend(0); return "finished"; });
         t.call();
         quiet <- t.wakeupthrow("stop", false);
         status <- t.getstatus();
+        quietHandled <- handled;
         local u = newthread(function() { suspend(0); });
         u.call();
         try { u.wakeupthrow("loud"); } catch (e) { loud <- e; }
@@ -281,6 +284,8 @@ TEST_F(SqRobust, WakeupthrowCanKeepTheErrorInTheThread)
     )"));
     EXPECT_EQ(text("quiet"), "null");
     EXPECT_EQ(text("status"), "idle");
+    EXPECT_EQ(text("quietHandled"), "0");
+    EXPECT_NE(text("handled"), "0");
     EXPECT_EQ(text("loud"), "loud");
     EXPECT_EQ(text("explicit"), "explicit");
 }
