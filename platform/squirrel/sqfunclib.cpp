@@ -135,7 +135,7 @@ SQInteger thread_wakeup_impl(HSQUIRRELVM v, bool throwerror)
     // wakeupthrow(obj, false): an error the thread ends with stays in the
     // thread; the caller gets null and no handler hears of it.
     SQBool propagate = SQTrue;
-    if (sq_gettop(v) > 2) sq_getbool(v, 3, &propagate);
+    if (throwerror && sq_gettop(v) > 2) sq_getbool(v, 3, &propagate);
     SQObjectPtr ret;
     bool ok = thread->WakeUp(hasvalue, val, ret, propagate != 0, throwerror);
     if (thread->_state != SQ_VMSTATE_SUSPENDED) sq_settop(thread, 1);
