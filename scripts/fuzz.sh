@@ -16,9 +16,12 @@ cmake --build "$build" --target fuzz_tiles fuzz_palette fuzz_squirrel fuzz_regex
 
 seeds="$build/fuzz-seeds"
 python3 fuzz/make_seeds.py "$seeds" "$build/bin/tiles.bin" "$build/bin/level.pal"
-# The language tests are the compiler's seeds.
-mkdir -p "$seeds/squirrel"
+# The language tests are the compiler's seeds, and compiled, the closure
+# reader's: a run over the scripts alone writes the closures out.
+mkdir -p "$seeds/squirrel" "$seeds/squirrel-closures"
 cp tests/squirrel/*.nut "$seeds/squirrel/"
+SKY_FUZZ_CLOSURE_SEEDS="$seeds/squirrel-closures" "$build/fuzz/fuzz_squirrel" -runs=0 "$seeds/squirrel" >/dev/null 2>&1
+cp "$seeds/squirrel-closures/"* "$seeds/squirrel/"
 mkdir -p "$build/artifacts" "$seeds/regex"
 # Regex seeds: pattern, a zero byte, text.
 printf '(a|b)*c\0xababc' >"$seeds/regex/alternation"

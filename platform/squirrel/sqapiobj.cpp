@@ -100,9 +100,8 @@ SQRESULT sq_rawset(HSQUIRRELVM v, SQInteger idx)
         case OT_TABLE:
             _table(self)->NewSlot(key, val);
             return SQ_OK;
-        case OT_CLASS:
-            _class(self)->NewSlot(v->ss(), key, val, false);
-            return SQ_OK;
+        case OT_CLASS:  // no metamethods on classes: the same as <-
+            return v->NewSlot(self, key, val, false) ? SQ_OK : SQ_ERROR;
         case OT_INSTANCE:
             if (_instance(self)->Set(key, val)) return SQ_OK;
             break;
@@ -187,7 +186,7 @@ SQRESULT sq_arrayresize(HSQUIRRELVM v, SQInteger idx, SQInteger newsize)
     SQArray* a = arrayAt(v, idx);
     if (!a) return SQ_ERROR;
     if (newsize < 0) return sq_throwerror(v, "negative size");
-    a->Resize(newsize, sq_nullobj());
+    if (!a->Resize(newsize, sq_nullobj())) return sq_throwerror(v, "array too big");
     return SQ_OK;
 }
 

@@ -138,8 +138,13 @@ struct SQArray : SQCollectable {
         }
         _values[idx] = o;
     }
-    void Resize(SQInteger size, const SQObject& fill)
+    // The most items an array may hold (a gigabyte of values): a larger size
+    // is the script's mistake, not something to try allocating.
+    static constexpr SQInteger MaxSize = SQInteger(1) << 26;
+    // False, changing nothing, when size is over MaxSize.
+    [[nodiscard]] bool Resize(SQInteger size, const SQObject& fill)
     {
+        if (size > MaxSize) return false;
         if (size < Size()) {
             std::vector<SQObjectPtr> tail(std::make_move_iterator(_values.begin() + size),
                                           std::make_move_iterator(_values.end()));
@@ -147,6 +152,7 @@ struct SQArray : SQCollectable {
         } else {
             _values.resize(size, SQObjectPtr(fill));
         }
+        return true;
     }
     SQArray* Clone() const
     {

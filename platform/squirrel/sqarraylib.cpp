@@ -80,7 +80,8 @@ SQInteger array_resize(HSQUIRRELVM v)
     SQInteger size;
     sq_getinteger(v, 2, &size);
     if (size < 0) return sq_throwerror(v, "resizing to negative length");
-    self(v)->Resize(size, sq_gettop(v) > 2 ? (const SQObject&)sq_stackobj(v, 3) : sq_nullobj());
+    if (!self(v)->Resize(size, sq_gettop(v) > 2 ? (const SQObject&)sq_stackobj(v, 3) : sq_nullobj()))
+        return sq_throwerror(v, "array too big");
     return returnSelf(v);
 }
 
@@ -93,14 +94,8 @@ SQInteger array_reverse(HSQUIRRELVM v)
 SQInteger array_slice(HSQUIRRELVM v)
 {
     SQArray* a = self(v);
-    SQInteger start, end, len = a->Size();
-    sq_getinteger(v, 2, &start);
-    end = len;
-    if (sq_gettop(v) > 2) sq_getinteger(v, 3, &end);
-    if (start < 0) start += len;
-    if (end < 0) end += len;
-    if (end < start) return sq_throwerror(v, "wrong indexes");
-    if (start < 0 || end > len) return sq_throwerror(v, "slice out of range");
+    SQInteger start, end;
+    if (!sq_slicerange(v, a->Size(), start, end)) return SQ_ERROR;
     SQArray* r = SQArray::Create(v->ss(), 0);
     SQObjectPtr ref(r);
     r->_values.assign(a->_values.begin() + start, a->_values.begin() + end);
@@ -211,12 +206,13 @@ SQInteger array_find(HSQUIRRELVM v)
 
 // --- sort --------------------------------------------------------------------------
 
-// Compares two items with the script's function or the language's order.
+// Compares two items, by the values behind weak references, with the
+// script's function or the language's order.
 bool compareItems(HSQUIRRELVM v, const SQObjectPtr& fn, const SQObjectPtr& a, const SQObjectPtr& b, SQInteger& res)
 {
-    if (sq_type(fn) == OT_NULL) return v->ObjCmp(a, b, res);
+    SQObject args[2] = {sq_realval(a), sq_realval(b)};
+    if (sq_type(fn) == OT_NULL) return v->ObjCmp(args[0], args[1], res);
     SQObjectPtr ret;
-    SQObject args[2] = {a, b};
     if (!sq_callback(v, fn, args, 2, ret)) return false;
     if (!(sq_type(ret) & SQOBJECT_NUMERIC)) {
         v->Raise_Error("numeric value expected as return value of the compare function");
@@ -253,8 +249,8 @@ SQInteger array_sort(HSQUIRRELVM v)
 {
     SQObjectPtr arr(sq_stackobj(v, 1)), fn;
     if (sq_gettop(v) > 1) fn = sq_stackobj(v, 2);
-    std::vector<SQObjectPtr> items;
-    for (const SQObjectPtr& o : _array(arr)->_values) items.push_back(sq_realval(o));
+    // The stored values are sorted, so weak references stay weak.
+    std::vector<SQObjectPtr> items(_array(arr)->_values.begin(), _array(arr)->_values.end());
     if (!mergeSort(v, fn, items)) return SQ_ERROR;
     _array(arr)->_values.swap(items);
     return returnSelf(v);
@@ -276,7 +272,7 @@ const SQRegFunction sq_array_delegate_funcs[] = {{"len", array_len, 1, "a"},
                                                  {"slice", array_slice, -2, "ann"},
                                                  {"weakref", sq_default_weakref, 1, nullptr},
                                                  {"tostring", sq_default_tostring, 1, "."},
-                                                 {"clear", array_clear, 1, "."},
+                                                 {"clear", array_clear, 1, "a"},
                                                  {"map", array_map, 2, "ac"},
                                                  {"apply", array_apply, 2, "ac"},
                                                  {"reduce", array_reduce, -2, "ac"},

@@ -30,9 +30,10 @@ SQInteger base_array(HSQUIRRELVM v)
     SQInteger size;
     sq_getinteger(v, 2, &size);
     if (size < 0) return sq_throwerror(v, "negative size");
-    SQArray* a = SQArray::Create(v->ss(), 0);
-    a->Resize(size, sq_gettop(v) > 2 ? (const SQObject&)sq_stackobj(v, 3) : sq_nullobj());
-    v->Push(SQObjectPtr(a));
+    SQObjectPtr a(SQArray::Create(v->ss(), 0));
+    if (!_array(a)->Resize(size, sq_gettop(v) > 2 ? (const SQObject&)sq_stackobj(v, 3) : sq_nullobj()))
+        return sq_throwerror(v, "array too big");
+    v->Push(a);
     return 1;
 }
 

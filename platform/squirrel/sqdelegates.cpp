@@ -42,6 +42,24 @@ SQInteger sq_default_weakref(HSQUIRRELVM v)
 
 SQInteger sq_default_tostring(HSQUIRRELVM v) { return SQ_SUCCEEDED(sq_tostring(v, 1)) ? 1 : SQ_ERROR; }
 
+bool sq_slicerange(HSQUIRRELVM v, SQInteger len, SQInteger& start, SQInteger& end)
+{
+    sq_getinteger(v, 2, &start);
+    end = len;
+    if (sq_gettop(v) > 2) sq_getinteger(v, 3, &end);
+    if (start < 0) start += len;
+    if (end < 0) end += len;
+    if (end < start) {
+        sq_throwerror(v, "wrong indexes");
+        return false;
+    }
+    if (start < 0 || end > len) {
+        sq_throwerror(v, "slice out of range");
+        return false;
+    }
+    return true;
+}
+
 namespace {
 
 // --- numbers and bools ---------------------------------------------------------------
@@ -97,30 +115,11 @@ SQInteger string_tofloat(HSQUIRRELVM v)
     return 1;
 }
 
-// Start and end of a slice, negative values counting from the end.
-bool sliceRange(HSQUIRRELVM v, SQInteger len, SQInteger& start, SQInteger& end)
-{
-    sq_getinteger(v, 2, &start);
-    end = len;
-    if (sq_gettop(v) > 2) sq_getinteger(v, 3, &end);
-    if (start < 0) start += len;
-    if (end < 0) end += len;
-    if (end < start) {
-        sq_throwerror(v, "wrong indexes");
-        return false;
-    }
-    if (start < 0 || end > len) {
-        sq_throwerror(v, "slice out of range");
-        return false;
-    }
-    return true;
-}
-
 SQInteger string_slice(HSQUIRRELVM v)
 {
     SQString* s = _string(sq_stackobj(v, 1));
     SQInteger start, end;
-    if (!sliceRange(v, s->_len, start, end)) return SQ_ERROR;
+    if (!sq_slicerange(v, s->_len, start, end)) return SQ_ERROR;
     sq_pushstring(v, s->_val + start, end - start);
     return 1;
 }
@@ -297,7 +296,7 @@ const SQRegFunction sq_table_delegate_funcs[] = {{"len", table_len, 1, "t"},
                                                  {"rawin", obj_rawin, 2, "t"},
                                                  {"weakref", sq_default_weakref, 1, nullptr},
                                                  {"tostring", sq_default_tostring, 1, "."},
-                                                 {"clear", table_clear, 1, "."},
+                                                 {"clear", table_clear, 1, "t"},
                                                  {"setdelegate", table_setdelegate, 2, ".t|o"},
                                                  {"getdelegate", table_getdelegate, 1, "."},
                                                  {"filter", table_filter, 2, "tc"},

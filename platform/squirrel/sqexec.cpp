@@ -124,6 +124,11 @@ reload:
                 break;
             }
             case OP_APPENDARRAY:
+                // Compiled code only appends to a new array; a read closure may not.
+                if (sq_type(STK(i.a)) != OT_ARRAY) {
+                    Raise_Error("cannot append to a '%s'", sq_typename(STK(i.a)));
+                    goto error;
+                }
                 _array(STK(i.a))->Append(STK(i.b));
                 break;
             case OP_NEWSLOT:

@@ -132,9 +132,18 @@ SQInteger thread_wakeup_impl(HSQUIRRELVM v, bool throwerror)
     bool hasvalue = sq_gettop(v) > 1;
     SQObjectPtr val;
     if (hasvalue) val = sq_stackobj(v, 2);
+    // wakeupthrow(obj, false): an error the thread ends with stays in the
+    // thread; the caller gets null and no handler hears of it.
+    SQBool propagate = SQTrue;
+    if (throwerror && sq_gettop(v) > 2) sq_getbool(v, 3, &propagate);
     SQObjectPtr ret;
-    bool ok = thread->WakeUp(hasvalue, val, ret, true, throwerror);
+    bool ok = thread->WakeUp(hasvalue, val, ret, propagate != 0, throwerror);
     if (thread->_state != SQ_VMSTATE_SUSPENDED) sq_settop(thread, 1);
+    if (!ok && !propagate) {
+        thread->_state = SQ_VMSTATE_IDLE;
+        sq_pushnull(v);
+        return 1;
+    }
     return finishThreadCall(v, thread, ok, ret);
 }
 SQInteger thread_wakeup(HSQUIRRELVM v) { return thread_wakeup_impl(v, false); }

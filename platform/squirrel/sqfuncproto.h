@@ -50,7 +50,7 @@ enum SQOpcode : uint8_t {
     OP_GE,
     OP_CMP3,         // a = b <=> c
     OP_JCMP,         // if !(a <cmp c> b) jump arg; c = comparison op (OP_LT..OP_GE, OP_EQ, OP_NE)
-    OP_JCMPK,        // like OP_JCMP with b a literal index in the high bits of arg
+    OP_JCMPK,        // like OP_JCMP with b the index of a literal
     OP_IN,           // a = b in c
     OP_INSTANCEOF,   // a = b instanceof c
     OP_NEG,          // a = -b

@@ -74,42 +74,42 @@ void SQString::release()
     free(this);
 }
 
-const SQChar* sq_typename(SQObjectType t)
+const SQChar* sq_typename(SQObjectType type)
 {
-    switch (t) {
-        case OT_NULL:
+    switch (type & ~(SQOBJECT_REF_COUNTED | SQOBJECT_NUMERIC | SQOBJECT_DELEGABLE | SQOBJECT_CANBEFALSE)) {
+        case _RT_NULL:
             return "null";
-        case OT_INTEGER:
+        case _RT_INTEGER:
             return "integer";
-        case OT_FLOAT:
+        case _RT_FLOAT:
             return "float";
-        case OT_BOOL:
+        case _RT_BOOL:
             return "bool";
-        case OT_STRING:
+        case _RT_STRING:
             return "string";
-        case OT_TABLE:
+        case _RT_TABLE:
             return "table";
-        case OT_ARRAY:
+        case _RT_ARRAY:
             return "array";
-        case OT_USERDATA:
+        case _RT_USERDATA:
             return "userdata";
-        case OT_CLOSURE:
-        case OT_NATIVECLOSURE:
-        case OT_FUNCPROTO:
+        case _RT_CLOSURE:
+        case _RT_NATIVECLOSURE:
+        case _RT_FUNCPROTO:
             return "function";
-        case OT_GENERATOR:
+        case _RT_GENERATOR:
             return "generator";
-        case OT_USERPOINTER:
+        case _RT_USERPOINTER:
             return "userpointer";
-        case OT_THREAD:
+        case _RT_THREAD:
             return "thread";
-        case OT_CLASS:
+        case _RT_CLASS:
             return "class";
-        case OT_INSTANCE:
+        case _RT_INSTANCE:
             return "instance";
-        case OT_WEAKREF:
+        case _RT_WEAKREF:
             return "weakref";
-        case OT_OUTER:
+        case _RT_OUTER:
             return "outer";
     }
     return "unknown";

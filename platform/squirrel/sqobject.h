@@ -224,8 +224,7 @@ struct SQString : SQRefCounted {
     void release() override;
 };
 
-// The language's type name of a raw type ("integer", "table", ...).
-const SQChar* sq_typename(SQObjectType t);
+// The language's type name of a value (sq_typename of its type).
 const SQChar* sq_typename(const SQObject& o);
 
 SQHash sq_hashobj(const SQObject& key);

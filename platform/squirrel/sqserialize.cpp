@@ -375,7 +375,9 @@ bool verify(const SQFunctionProto* p, const SQFunctionProto* parent)
                 if (i.b < 1 || i.a + i.b >= p->_stacksize) return false;
                 break;
             case OP_FOREACH:
-                if (i.a + 3 >= p->_stacksize) return false;
+                // Each step skips the OP_FORGEN after it; without one it
+                // would skip the last instruction and run off the code.
+                if (i.a + 3 >= p->_stacksize || p->_code[pc + 1].op != OP_FORGEN) return false;
                 break;
             case OP_JCMP:
             case OP_JCMPK:

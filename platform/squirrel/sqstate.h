@@ -24,6 +24,10 @@ struct SQSharedState {
     SQInteger _gccount = 0;
     SQInteger _gcthreshold = 4096;  // tracked objects that trigger the next automatic collection
     bool _collecting = false;
+    // Native calls and nested runs in progress in all threads together: the
+    // threads share one C stack, so the nesting limits count them all.
+    SQInteger _nnativecalls = 0;
+    SQInteger _nexecutes = 0;
 
     SQVM* _rootvm = nullptr;  // counted
     SQObjectPtr _registry;

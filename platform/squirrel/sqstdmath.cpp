@@ -3,6 +3,9 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
+
+#include "platform/squirrel/sqstdlib.h"
 
 namespace {
 
@@ -76,20 +79,13 @@ const SQRegFunction mathlib_funcs[] = {
     {"log10", math_log10, 2, ".n"},  {"tan", math_tan, 2, ".n"},   {"atan", math_atan, 2, ".n"},
     {"atan2", math_atan2, 3, ".nn"}, {"pow", math_pow, 3, ".nn"},  {"floor", math_floor, 2, ".n"},
     {"ceil", math_ceil, 2, ".n"},    {"exp", math_exp, 2, ".n"},   {"srand", math_srand, 2, ".n"},
-    {"rand", math_rand, 1, nullptr}, {"fabs", math_fabs, 2, ".n"}, {"abs", math_abs, 2, ".n"},
-    {nullptr, nullptr, 0, nullptr}};
+    {"rand", math_rand, 1, nullptr}, {"fabs", math_fabs, 2, ".n"}, {"abs", math_abs, 2, ".n"}};
 
 }  // namespace
 
 SQRESULT sqstd_register_mathlib(HSQUIRRELVM v)
 {
-    for (const SQRegFunction* f = mathlib_funcs; f->name; f++) {
-        sq_pushstring(v, f->name, -1);
-        sq_newclosure(v, f->f, 0);
-        sq_setparamscheck(v, f->nparamscheck, f->typemask);
-        sq_setnativeclosurename(v, -1, f->name);
-        sq_newslot(v, -3, SQFalse);
-    }
+    sqstd::registerFunctions(v, mathlib_funcs, std::size(mathlib_funcs));
     sq_pushstring(v, "RAND_MAX", -1);
     sq_pushinteger(v, RAND_MAX);
     sq_newslot(v, -3, SQFalse);

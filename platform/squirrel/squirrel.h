@@ -230,6 +230,10 @@ void sq_pushnull(HSQUIRRELVM v);
 void sq_pushthread(HSQUIRRELVM v, HSQUIRRELVM thread);
 SQObjectType sq_gettype(HSQUIRRELVM v, SQInteger idx);
 SQRESULT sq_typeof(HSQUIRRELVM v, SQInteger idx);
+// An addition of ours: the language's name of a type ("integer", "table",
+// "function"...), found by its raw type bit alone, so a bare _RT_ bit gives
+// the same name. Unlike sq_typeof it runs no _typeof metamethod.
+const SQChar* sq_typename(SQObjectType type);
 SQInteger sq_getsize(HSQUIRRELVM v, SQInteger idx);
 SQHash sq_gethash(HSQUIRRELVM v, SQInteger idx);
 SQRESULT sq_getbase(HSQUIRRELVM v, SQInteger idx);

@@ -4,6 +4,8 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <new>
+#include <stdexcept>
 
 #include "platform/squirrel/sqarray.h"
 #include "platform/squirrel/sqclass.h"
@@ -23,6 +25,16 @@ SQVM* SQVM::Create(SQSharedState* ss, SQVM* friendvm, SQInteger stacksize)
 
 SQVM::~SQVM() { finalize(); }
 
+namespace {
+// A generator whose frame ends, by a return, an error or a dropped thread,
+// is over: it cannot be resumed, and the frame's count on it goes.
+void endFrameGenerator(SQGenerator* gen)
+{
+    gen->Kill();
+    if (--gen->_uiRef == 0) sq_destroyobject(gen);
+}
+}  // namespace
+
 void SQVM::release()
 {
     if (_releasehook) _releasehook(_foreignptr, 0);
@@ -32,7 +44,17 @@ void SQVM::release()
 void SQVM::traverse(SQGCVisitor& v)
 {
     for (SQInteger i = 0; i < (SQInteger)_stack.size(); i++) v.visit(_stack[i]);
-    for (size_t i = 0; i < _callstack.size(); i++) v.visit(_callstack[i].closure);
+    for (size_t i = 0; i < _callstack.size(); i++) {
+        const SQCallInfo& ci = _callstack[i];
+        v.visit(ci.closure);
+        if (ci.generator) {  // the frame's count on its generator
+            SQObject g;
+            g._type = OT_GENERATOR;
+            g._unVal.raw = 0;
+            g._unVal.pGenerator = ci.generator;
+            v.visit(g);
+        }
+    }
     for (SQOuter* o = _openouters; o; o = o->_next) {
         SQObject ob;
         ob._type = OT_OUTER;
@@ -46,7 +68,11 @@ void SQVM::traverse(SQGCVisitor& v)
 void SQVM::finalize()
 {
     CloseOuters(0);
-    _callstack.clear();
+    while (!_callstack.empty()) {
+        SQGenerator* gen = _callstack.back().generator;
+        _callstack.pop_back();
+        if (gen) endFrameGenerator(gen);
+    }
     _traps.clear();
     std::vector<SQObjectPtr> old;
     old.swap(_stack);
@@ -117,12 +143,7 @@ void SQVM::Raise_ParamTypeError(SQInteger nparam, SQInteger typemask, SQInteger 
     for (SQInteger bit = 1; bit <= _RT_OUTER; bit <<= 1) {
         if (typemask & bit) {
             if (!expected.empty()) expected += " or ";
-            expected += sq_typename(
-                (SQObjectType)(bit | (bit == _RT_NULL || bit == _RT_BOOL ? SQOBJECT_CANBEFALSE : 0) |
-                               (bit == _RT_INTEGER || bit == _RT_FLOAT ? SQOBJECT_NUMERIC | SQOBJECT_CANBEFALSE : 0) |
-                               (bit >= _RT_STRING && bit != _RT_USERPOINTER ? SQOBJECT_REF_COUNTED : 0) |
-                               (bit == _RT_TABLE || bit == _RT_USERDATA || bit == _RT_INSTANCE ? SQOBJECT_DELEGABLE
-                                                                                               : 0)));
+            expected += sq_typename((SQObjectType)bit);
         }
     }
     Raise_Error("parameter %d has an invalid type '%s' ; expected: '%s'", (int)nparam, sq_typename((SQObjectType)type),
@@ -237,10 +258,7 @@ void SQVM::LeaveFrame()
     _stackbase = ci.prevstackbase;
     SQGenerator* gen = ci.generator;
     _callstack.pop_back();
-    if (gen) {
-        gen->Kill();
-        if (--gen->_uiRef == 0) sq_destroyobject(gen);
-    }
+    if (gen) endFrameGenerator(gen);
 }
 
 bool SQVM::LeaveWithValue(SQObjectPtr& val, SQObjectPtr& outres)
@@ -336,7 +354,7 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger nargs, SQInteger base, SQIn
             return false;
         }
     }
-    if (_nnativecalls + 1 > SQ_MAX_NATIVE_CALLS || (SQInteger)_callstack.size() >= SQ_MAX_CALL_DEPTH) {
+    if (ss()->_nnativecalls + 1 > SQ_MAX_NATIVE_CALLS || (SQInteger)_callstack.size() >= SQ_MAX_CALL_DEPTH) {
         Raise_Error("native stack overflow");
         return false;
     }
@@ -351,7 +369,9 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger nargs, SQInteger base, SQIn
     bool hook = ss()->_debughook_native || sq_type(ss()->_debughook_closure) != OT_NULL;
     if (hook) CallDebugHook('c');
     _nnativecalls++;
-    SQInteger ret = nc->_function(this);
+    ss()->_nnativecalls++;
+    SQInteger ret = RunNativeFunction(nc);
+    ss()->_nnativecalls--;
     _nnativecalls--;
     if (hook) CallDebugHook('r');
     if (ret == SQ_SUSPEND_FLAG) {
@@ -374,6 +394,31 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger nargs, SQInteger base, SQIn
         retval.Null();
     LeaveFrame();
     return true;
+}
+
+// Running out of memory in a native function, or in script code it calls,
+// is a script error. The frames and nesting counts the exception skipped are
+// unwound down to the native's own frame.
+SQInteger SQVM::RunNativeFunction(SQNativeClosure* nc)
+{
+    size_t depth = _callstack.size();
+    SQInteger nexecutes = _nexecutes, nnativecalls = _nnativecalls, nosuppress = _nosuppress;
+    bool indebughook = _indebughook;
+    SQInteger ssexecutes = ss()->_nexecutes, ssnativecalls = ss()->_nnativecalls;
+    try {
+        return nc->_function(this);
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    while (_callstack.size() > depth) LeaveFrame();
+    _nexecutes = nexecutes;
+    _nnativecalls = nnativecalls;
+    _nosuppress = nosuppress;
+    _indebughook = indebughook;
+    ss()->_nexecutes = ssexecutes;
+    ss()->_nnativecalls = ssnativecalls;
+    Raise_Error("out of memory");
+    return SQ_ERROR;
 }
 
 bool SQVM::CreateClassInstance(SQClass* cls, SQObjectPtr& inst, SQObjectPtr& constructor)
@@ -445,7 +490,7 @@ bool SQVM::Execute(const SQObject& closure, SQInteger nargs, SQInteger stackbase
     SQInteger depth = (SQInteger)_callstack.size();
     bool pushed;
     // Each nested run is a level of native recursion.
-    if (_nexecutes >= SQ_MAX_NATIVE_CALLS) {
+    if (ss()->_nexecutes >= SQ_MAX_NATIVE_CALLS) {
         Raise_Error("native stack overflow");
         return false;
     }
@@ -465,9 +510,11 @@ bool SQVM::Execute(const SQObject& closure, SQInteger nargs, SQInteger stackbase
 bool SQVM::RunFrom(SQInteger depth, SQObjectPtr& outres, bool raiseerror, bool startwitherror)
 {
     _nexecutes++;
+    ss()->_nexecutes++;
     if (!raiseerror) _nosuppress++;
     bool ok = Run(depth, outres, startwitherror);
     if (!raiseerror) _nosuppress--;
+    ss()->_nexecutes--;
     _nexecutes--;
     return ok;
 }

@@ -49,10 +49,6 @@ public:
         back().closure.Null();
         _size--;
     }
-    void clear()
-    {
-        while (_size) pop_back();
-    }
 
 private:
     static constexpr size_t CHUNK = 64;
@@ -69,8 +65,10 @@ struct SQVM : SQCollectable {
     SQOuter* _openouters = nullptr;
     SQObjectPtr _roottable;
     SQObjectPtr _lasterror;
+    // Native calls and nested Execute runs of this VM alone (a suspend needs
+    // none in between); the shared state counts those of all threads.
     SQInteger _nnativecalls = 0;
-    SQInteger _nexecutes = 0;     // nested Execute runs
+    SQInteger _nexecutes = 0;
     SQInteger _nosuppress = 0;    // nested calls made without error handler notification
     bool _errornotified = false;  // the handler already saw the current error
     SQInteger _state = SQ_VMSTATE_IDLE;
@@ -94,7 +92,13 @@ struct SQVM : SQCollectable {
     bool GrowStack(SQInteger needed, bool limited = true);
     void Push(const SQObject& o)
     {
-        if (_top >= (SQInteger)_stack.size()) GrowStack(_top + 1, false);
+        if (_top >= (SQInteger)_stack.size()) {
+            // o may be a slot of the stack that is about to move.
+            SQObjectPtr kept(o);
+            GrowStack(_top + 1, false);
+            _stack[_top++] = std::move(kept);
+            return;
+        }
         _stack[_top++] = o;
     }
     void Pop(SQInteger n = 1)
@@ -120,6 +124,7 @@ struct SQVM : SQCollectable {
     bool Call(const SQObject& closure, SQInteger nparams, SQInteger stackbase, SQObjectPtr& outres, bool raiseerror);
     bool CallNative(SQNativeClosure* nc, SQInteger nargs, SQInteger base, SQInteger prevtop, SQObjectPtr& retval,
                     bool& suspend);
+    SQInteger RunNativeFunction(SQNativeClosure* nc);
     bool CallMetaMethod(const SQObject& closure, SQInteger nparams, SQObjectPtr& outres, bool raiseerror = true);
     // Pushes a frame for a script closure (pushed false when the closure is
     // a generator function: the generator goes to target instead).

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 #include "platform/squirrel/sqarray.h"
@@ -612,11 +614,19 @@ bool SQVM::StringCat(const SQObject& a, const SQObject& b, SQObjectPtr& dest)
     SQObjectPtr sa, sb;
     if (!ToString(a, sa) || !ToString(b, sb)) return false;
     SQString *x = _string(sa), *y = _string(sb);
-    std::string joined;
-    joined.reserve((size_t)(x->_len + y->_len));
-    joined.append(x->_val, (size_t)x->_len);
-    joined.append(y->_val, (size_t)y->_len);
-    dest = ss()->StringObj(joined.data(), (SQInteger)joined.size());
+    try {
+        std::string joined;
+        joined.reserve((size_t)(x->_len + y->_len));
+        joined.append(x->_val, (size_t)x->_len);
+        joined.append(y->_val, (size_t)y->_len);
+        dest = ss()->StringObj(joined.data(), (SQInteger)joined.size());
+    } catch (const std::bad_alloc&) {
+        Raise_Error("out of memory");
+        return false;
+    } catch (const std::length_error&) {
+        Raise_Error("out of memory");
+        return false;
+    }
     return true;
 }
 

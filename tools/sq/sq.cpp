@@ -7,12 +7,8 @@
 #include <string>
 
 #include "platform/squirrel/sqstdmath.h"
-#include "platform/squirrel/squirrel.h"
-// The string library joins the runner once it is part of the build.
-#if __has_include("platform/squirrel/sqstdstring.h")
 #include "platform/squirrel/sqstdstring.h"
-#define SQ_HAVE_STRINGLIB 1
-#endif
+#include "platform/squirrel/squirrel.h"
 
 namespace {
 
@@ -157,9 +153,6 @@ int main(int argc, char** argv)
         fprintf(stderr, "sq: can't read '%s'\n", argv[1]);
         return 1;
     }
-    // A first line starting with #! is for the shell.
-    if (source.compare(0, 2, "#!") == 0) source[0] = '#';
-
     HSQUIRRELVM v = sq_open(1024);
     sq_setprintfunc(v, printOut, printErr);
     sq_setcompilererrorhandler(v, compileError);
@@ -169,9 +162,7 @@ int main(int argc, char** argv)
 
     sq_pushroottable(v);
     sqstd_register_mathlib(v);
-#ifdef SQ_HAVE_STRINGLIB
     sqstd_register_stringlib(v);
-#endif
     sq_pop(v, 1);
 
     int status = 1;

@@ -1,5 +1,5 @@
 // format.cpp -- parses each conversion, checks its argument and lets the C
-// library print numbers from a rebuilt, fully checked conversion conversion.
+// library print numbers from a rebuilt, fully checked C conversion.
 #include "platform/squirrel/stdstring/format.h"
 
 #include <cmath>
@@ -152,7 +152,7 @@ private:
         return std::string("%") + c.letter + " expects " + type + ", got " + arg.typeName;
     }
 
-    // The C conversion conversion for c with some flags dropped where C leaves their
+    // The C conversion for c, with the flags dropped where C leaves their
     // meaning undefined.
     static std::string cSpec(const Conversion& c, const char* dropFlags, const char* length, char letter)
     {

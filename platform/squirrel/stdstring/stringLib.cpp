@@ -12,48 +12,6 @@ namespace {
 using sqstd::pushString;
 using sqstd::stringArg;
 
-const char* typeName(SQObjectType t)
-{
-    switch (t) {
-        case OT_NULL:
-            return "null";
-        case OT_INTEGER:
-            return "integer";
-        case OT_FLOAT:
-            return "float";
-        case OT_BOOL:
-            return "bool";
-        case OT_STRING:
-            return "string";
-        case OT_TABLE:
-            return "table";
-        case OT_ARRAY:
-            return "array";
-        case OT_USERDATA:
-            return "userdata";
-        case OT_CLOSURE:
-        case OT_NATIVECLOSURE:
-            return "function";
-        case OT_GENERATOR:
-            return "generator";
-        case OT_USERPOINTER:
-            return "userpointer";
-        case OT_THREAD:
-            return "thread";
-        case OT_FUNCPROTO:
-            return "funcproto";
-        case OT_CLASS:
-            return "class";
-        case OT_INSTANCE:
-            return "instance";
-        case OT_WEAKREF:
-            return "weakref";
-        case OT_OUTER:
-            return "outer";
-    }
-    return "unknown";
-}
-
 SQInteger formatFn(HSQUIRRELVM v)
 {
     SQChar* text = nullptr;
@@ -135,18 +93,6 @@ std::string_view sqstd::stringArg(HSQUIRRELVM v, SQInteger idx)
 
 void sqstd::pushString(HSQUIRRELVM v, std::string_view s) { sq_pushstring(v, s.data(), (SQInteger)s.size()); }
 
-void sqstd::registerFunctions(HSQUIRRELVM v, const SQRegFunction* functions, size_t count)
-{
-    for (size_t i = 0; i < count; ++i) {
-        const SQRegFunction& f = functions[i];
-        sq_pushstring(v, f.name, -1);
-        sq_newclosure(v, f.f, 0);
-        sq_setparamscheck(v, f.nparamscheck, f.typemask);
-        sq_setnativeclosurename(v, -1, f.name);
-        sq_newslot(v, -3, SQFalse);
-    }
-}
-
 SQRESULT sqstd_format(HSQUIRRELVM v, SQInteger nformatstringidx, SQInteger* outlen, SQChar** output)
 {
     SQInteger top = sq_gettop(v);
@@ -160,7 +106,7 @@ SQRESULT sqstd_format(HSQUIRRELVM v, SQInteger nformatstringidx, SQInteger* outl
         SQInteger idx = nformatstringidx + 1 + (SQInteger)index;
         if (idx > top) return false;
         SQObjectType type = sq_gettype(v, idx);
-        arg.typeName = typeName(type);
+        arg.typeName = sq_typename(type);
         if (type == OT_INTEGER) {
             SQInteger i = 0;
             sq_getinteger(v, idx, &i);
