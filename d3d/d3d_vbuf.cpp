@@ -73,16 +73,23 @@ void release_vb(VBSlot* vb) { releaseBuffer(vb); }
 void release_ib(IBSlot* ib) { releaseBuffer(ib); }
 
 template <class Slot>
-static void* lockBuffer(Slot* s, int offset, int size)
+static void* lockBuffer(Slot* s, int offset, int size, DWORD flags)
 {
     if (!s || !s->buffer) return nullptr;
     void* p = nullptr;
-    if (FAILED(s->buffer->Lock((UINT)offset, (UINT)size, &p, lockFlagsFor(s->flags)))) return nullptr;
+    if (FAILED(s->buffer->Lock((UINT)offset, (UINT)size, &p, flags))) return nullptr;
     return p;
 }
 
-void* lock_vb(VBSlot* vb, int offset, int size) { return lockBuffer(vb, offset, size); }
-void* lock_ib(IBSlot* ib, int offset, int size) { return lockBuffer(ib, offset, size); }
+void* lock_vb(VBSlot* vb, int offset, int size)
+{
+    return lockBuffer(vb, offset, size, lockFlagsFor(vb ? vb->flags : 0));
+}
+void* lock_ib(IBSlot* ib, int offset, int size)
+{
+    return lockBuffer(ib, offset, size, lockFlagsFor(ib ? ib->flags : 0));
+}
+void* lock_vb_part(VBSlot* vb, int offset, int size) { return lockBuffer(vb, offset, size, D3DLOCK_NOSYSLOCK); }
 
 void unlock_vb(VBSlot* vb)
 {

@@ -32,6 +32,10 @@ void release_vb(VBSlot* vb);
 void release_ib(IBSlot* ib);
 // Offset 0 and size 0 lock the whole buffer. Null when the lock fails.
 void* lock_vb(VBSlot* vb, int offset, int size);
+// Locks part of a buffer and keeps the rest, also of a dynamic buffer (which
+// lock_vb discards): for a buffer whose parts are rewritten one at a time.
+// Waits for draws that still read the buffer. Null when the lock fails.
+void* lock_vb_part(VBSlot* vb, int offset, int size);
 void* lock_ib(IBSlot* ib, int offset, int size);
 void unlock_vb(VBSlot* vb);
 void unlock_ib(IBSlot* ib);

@@ -23,14 +23,15 @@ public:
     // Draws count cached instances, one face each when fast is set.
     virtual void drawEntry(void* buffer, int count, bool fast) = 0;
 
-    // Buffers of face vertices for `faces` faces (4 vertices each); null when
-    // none can be made.
+    // Buffers of face vertices for `faces` faces (4 vertices each), shared by
+    // the cache entries; null when none can be made.
     virtual void* createFaceBuffer(int faces) = 0;
     virtual void releaseFaceBuffer(void* buffer) = 0;
-    virtual CubeFaceVertex* lockFaces(void* buffer) = 0;
+    // Locks `count` faces from face `first` on, keeping the other faces.
+    virtual CubeFaceVertex* lockFaces(void* buffer, int first, int count) = 0;
     virtual void unlockFaces(void* buffer) = 0;
-    // Draws the first `faces` faces of the buffer.
-    virtual void drawFaces(void* buffer, int faces) = 0;
+    // Draws `faces` faces from face `first` on.
+    virtual void drawFaces(void* buffer, int first, int faces) = 0;
 
 protected:
     ~CubeBackend() = default;

@@ -88,16 +88,20 @@ struct D3DCubeBackend : CubeBackend {
         return create_vb(faces * 4 * (int)sizeof(CubeFaceVertex), BUFFER_DYNAMIC);
     }
     void releaseFaceBuffer(void* b) override { release_vb((VBSlot*)b); }
-    CubeFaceVertex* lockFaces(void* b) override { return (CubeFaceVertex*)lock_vb((VBSlot*)b, 0, 0); }
+    CubeFaceVertex* lockFaces(void* b, int first, int count) override
+    {
+        const int faceBytes = 4 * (int)sizeof(CubeFaceVertex);
+        return (CubeFaceVertex*)lock_vb_part((VBSlot*)b, first * faceBytes, count * faceBytes);
+    }
     void unlockFaces(void* b) override { unlock_vb((VBSlot*)b); }
-    void drawFaces(void* b, int faces) override
+    void drawFaces(void* b, int first, int faces) override
     {
         ASSERT(faces <= MAX_FACE_QUADS);
         set_vdecl(cr.faceDecl);
         set_vb(0, (VBSlot*)b, 0, sizeof(CubeFaceVertex));
         set_ib(cr.faceIndices);
         set_instancing(0);
-        draw_indexed(D3DPT_TRIANGLELIST, 0, 0, 4 * faces, 0, 2 * faces);
+        draw_indexed(D3DPT_TRIANGLELIST, 4 * first, 0, 4 * faces, 0, 2 * faces);
         cubeStats.drawCalls++;
         cubeStats.faces += faces;
         cubeStats.triangles += 2 * faces;

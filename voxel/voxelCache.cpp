@@ -12,6 +12,7 @@ VoxelCache* createVoxelCache(const VoxelVolume& vol, CubeBackend* backend)
     VoxelCache* c = new VoxelCache;
     c->vol = vol;
     c->backend = backend;
+    c->facePool.backend = backend;
     c->chunkCols = (vol.nx + 15) >> 4;
     c->chunkRows = (vol.ny + 15) >> 4;
     c->scratch.setNum(chunkCubeCapacity(vol));
@@ -24,10 +25,10 @@ void freeVoxelCache(VoxelCache* cache)
     if (!cache) return;
     for (VoxelCacheEntry& e : cache->entries) {
         cache->backend->releaseEntryBuffer(e.buffer);
-        if (e.faceBuffer) cache->backend->releaseFaceBuffer(e.faceBuffer);
         free(e.cubes);
         free(e.openSides);
     }
+    releaseFacePool(cache->facePool);
     delete cache;
 }
 
@@ -79,17 +80,13 @@ static EyeBox eyeBoxOf(const CacheView& view)
     return eyeBoxAround(view.eye.x, view.eye.y, view.eye.z, spreadX, spreadY);
 }
 
-// Makes room for `faces` faces in the entry's face buffer: a new buffer,
-// twice as large as needed, when the old one is too small.
+// Makes room for `faces` faces in the entry's run of faces: a new run when
+// the old one is too small.
 static void makeFaceRoom(VoxelCache* c, VoxelCacheEntry& e, int faces)
 {
-    if (faces <= e.faceRoom) return;
-    if (e.faceBuffer) c->backend->releaseFaceBuffer(e.faceBuffer);
-    int room = 256;
-    while (room < faces) room *= 2;
-    e.faceBuffer = c->backend->createFaceBuffer(room);
-    if (!e.faceBuffer) fatalError("Can't create voxel cache VB");
-    e.faceRoom = room;
+    if (faces <= e.faceRun.room) return;
+    giveBackFaceRun(c->facePool, e.faceRun);
+    e.faceRun = takeFaceRun(c->facePool, faces);
 }
 
 // Chooses what of the entry is drawn for the eye box: cubes off screen or
@@ -111,11 +108,12 @@ static void cullEntry(VoxelCache* c, VoxelCacheEntry& e, const EyeBox& eyes, boo
     }
     if (e.faces) {
         makeFaceRoom(c, e, e.faces);
-        CubeFaceVertex* out = c->backend->lockFaces(e.faceBuffer);
+        void* block = c->facePool.blocks[e.faceRun.block];
+        CubeFaceVertex* out = c->backend->lockFaces(block, e.faceRun.first, e.faces);
         ASSERT(out);
         for (int i = 0, n = 0; i < e.count; i++)
             if (faces[i]) n += writeCubeFaces(out + 4 * n, e.cubes[i], faces[i]);
-        c->backend->unlockFaces(e.faceBuffer);
+        c->backend->unlockFaces(block);
     }
     e.culled = true;
     e.culledFor = eyes;
@@ -123,29 +121,39 @@ static void cullEntry(VoxelCache* c, VoxelCacheEntry& e, const EyeBox& eyes, boo
     c->entriesCulled++;
 }
 
-static void drawEntry(VoxelCache* c, VoxelCacheEntry& e, bool fast, const CacheView* view)
-{
-    if (!view) {
-        c->backend->drawEntry(e.buffer, e.count, fast);
-        return;
-    }
-    if (entryOffScreen(e, view->toClip)) return;
-    cullEntry(c, e, eyeBoxOf(*view), fast);
-    if (e.faces) c->backend->drawFaces(e.faceBuffer, e.faces);
-}
-
-// --- building ------------------------------------------------------------------
-
-// Fills an entry with part of a built chunk: the buffer as built, and the
-// copy, open sides and box the culled drawing works from.
-static void fillEntry(VoxelCache* c, VoxelCacheEntry& e, const CubeInstance* cubes, int n)
+// Writes the entry's instances into its buffer, for the plain drawing.
+static void fillEntryBuffer(VoxelCache* c, VoxelCacheEntry& e)
 {
     CubeInstance* bp = c->backend->lockEntry(e.buffer);
     // clang-format off
     ASSERT(bp);
     // clang-format on
-    memcpy((void*)bp, cubes, sizeof(CubeInstance) * (size_t)n);
+    memcpy((void*)bp, e.cubes, sizeof(CubeInstance) * (size_t)e.count);
     c->backend->unlockEntry(e.buffer);
+    e.bufferFilled = true;
+}
+
+// Draws an entry: plain without a view, else culled for the view and its
+// eye box.
+static void drawEntry(VoxelCache* c, VoxelCacheEntry& e, bool fast, const CacheView* view, const EyeBox& eyes)
+{
+    if (!view) {
+        if (!e.bufferFilled) fillEntryBuffer(c, e);
+        c->backend->drawEntry(e.buffer, e.count, fast);
+        return;
+    }
+    if (entryOffScreen(e, view->toClip)) return;
+    cullEntry(c, e, eyes, fast);
+    if (e.faces) c->backend->drawFaces(c->facePool.blocks[e.faceRun.block], e.faceRun.first, e.faces);
+}
+
+// --- building ------------------------------------------------------------------
+
+// Fills an entry with part of a built chunk: the instances, with the open
+// sides and box the culled drawing works from. Its buffer is written when
+// the plain drawing first draws it.
+static void fillEntry(VoxelCache* c, VoxelCacheEntry& e, const CubeInstance* cubes, int n)
+{
     memcpy((void*)e.cubes, cubes, sizeof(CubeInstance) * (size_t)n);
     int* box = e.box;
     box[0] = box[1] = box[2] = 0x7FFFFFFF;
@@ -161,11 +169,12 @@ static void fillEntry(VoxelCache* c, VoxelCacheEntry& e, const CubeInstance* cub
         }
     }
     e.count = n;
+    e.bufferFilled = false;
     e.culled = false;
 }
 
 // Builds one chunk into as many entries as it needs, drawing each.
-static void buildAndDrawChunk(VoxelCache* c, int col, int row, bool fast, const CacheView* view)
+static void buildAndDrawChunk(VoxelCache* c, int col, int row, bool fast, const CacheView* view, const EyeBox& eyes)
 {
     CubeInstance* scratch = c->scratch.data;
     int n = buildChunk(c->vol, col, row, scratch);
@@ -176,7 +185,7 @@ static void buildAndDrawChunk(VoxelCache* c, int col, int row, bool fast, const 
         e->col = col;
         e->row = row;
         fillEntry(c, *e, scratch + done, part);
-        drawEntry(c, *e, fast, view);
+        drawEntry(c, *e, fast, view, eyes);
         done += part;
     }
 }
@@ -188,6 +197,7 @@ void drawVoxelCache(VoxelCache* c, int x0, int y0, int x1, int y1, bool fast, co
     int col1 = x1 >> 4 < c->chunkCols - 1 ? x1 >> 4 : c->chunkCols - 1;
     int row1 = y1 >> 4 < c->chunkRows - 1 ? y1 >> 4 : c->chunkRows - 1;
     if (col1 < col0 || row1 < row0) return;
+    EyeBox eyes = view ? eyeBoxOf(*view) : EyeBox();
     int cols = col1 - col0 + 1;
     c->present.setNum(0);
     c->present.setNum(cols * (row1 - row0 + 1));
@@ -198,11 +208,11 @@ void drawVoxelCache(VoxelCache* c, int x0, int y0, int x1, int y1, bool fast, co
             continue;
         }
         c->present[(e.row - row0) * cols + e.col - col0] = 1;
-        drawEntry(c, e, fast, view);
+        drawEntry(c, e, fast, view, eyes);
     }
     for (int row = row0; row <= row1; row++)
         for (int col = col0; col <= col1; col++)
-            if (!c->present[(row - row0) * cols + col - col0]) buildAndDrawChunk(c, col, row, fast, view);
+            if (!c->present[(row - row0) * cols + col - col0]) buildAndDrawChunk(c, col, row, fast, view, eyes);
 }
 
 // --- staleness ------------------------------------------------------------------

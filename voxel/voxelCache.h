@@ -12,7 +12,10 @@
 // those sides that border a voxel that is not solid and can face the eye.
 // What it draws of an entry is chosen once per eye box (cubeCulling.h) and
 // kept, as a list of faces drawn without instancing, until the eye leaves
-// the box or the volume around changes.
+// the box or the volume around changes. The face lists of all entries share
+// a few large buffers (facePool.h), so an entry takes one device buffer,
+// for its instances, which are written there only once the plain drawing
+// draws them.
 #pragma once
 
 #include "support/dynArray.h"
@@ -20,10 +23,12 @@
 #include "voxel/chunkBuild.h"
 #include "voxel/cubeBackend.h"
 #include "voxel/cubeCulling.h"
+#include "voxel/facePool.h"
 
 struct VoxelCacheEntry {
-    void* buffer;  // the instances as built
-    int count;     // instances in it; 0 = free
+    void* buffer;       // the instances as built,
+    bool bufferFilled;  // once the plain drawing has written them there
+    int count;          // instances; 0 = free
     int col, row;
 
     // For the culled drawing: the instances once more with their open sides,
@@ -31,10 +36,10 @@ struct VoxelCacheEntry {
     CubeInstance* cubes;
     uint8_t* openSides;
     int box[6];
-    // The drawn faces, cube after cube in build order: `faces` faces in
-    // faceBuffer, which has room for faceRoom.
-    void* faceBuffer;
-    int faceRoom, faces;
+    // The drawn faces, cube after cube in build order: `faces` faces at the
+    // start of faceRun.
+    FaceRun faceRun;
+    int faces;
     bool culled;       // the subset is current for culledFor
     EyeBox culledFor;  // the eye box, and
     bool culledFast;   // whether for front faces only
@@ -46,6 +51,7 @@ struct VoxelCache {
     int chunkCols = 0, chunkRows = 0;
     CubeBackend* backend = nullptr;
     DynArray<VoxelCacheEntry> entries;
+    FacePool facePool;               // the entries' face lists
     DynArray<uint8_t> present;       // one per chunk of the range being drawn
     DynArray<CubeInstance> scratch;  // one chunk's cubes while it is built
     DynArray<uint8_t> cubeFaces;     // each cube's faces while an entry is culled

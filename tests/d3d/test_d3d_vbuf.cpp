@@ -60,6 +60,26 @@ TEST_F(BufferTest, NullHandlesAndFailedLocks)
     unlock_vb(vb);
 }
 
+// A dynamic buffer whose parts are rewritten one at a time keeps the parts
+// not locked.
+TEST_F(BufferTest, LockingPartOfADynamicBufferKeepsTheRest)
+{
+    VBSlot* vb = create_vb(64, BUFFER_DYNAMIC);
+    memset(lock_vb(vb, 0, 0), 'a', 64);
+    unlock_vb(vb);
+    char* part = (char*)lock_vb_part(vb, 16, 8);
+    ASSERT_NE(part, nullptr);
+    memset(part, 'b', 8);
+    unlock_vb(vb);
+    void* p = nullptr;
+    ASSERT_EQ(vb->buffer->Lock(0, 0, &p, D3DLOCK_READONLY), D3D_OK);
+    std::string all((const char*)p, 64);
+    vb->buffer->Unlock();
+    EXPECT_EQ(all, std::string(16, 'a') + std::string(8, 'b') + std::string(40, 'a'));
+    EXPECT_EQ(lock_vb_part(vb, 64, 8), nullptr) << "past the end";
+    EXPECT_EQ(lock_vb_part(nullptr, 0, 8), nullptr);
+}
+
 TEST_F(BufferTest, ResetKeepsHandlesAndStaticContents)
 {
     VBSlot* sv = create_vb(16, BUFFER_STATIC);

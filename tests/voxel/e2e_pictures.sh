@@ -66,4 +66,19 @@ expect_rc 0
 [ "$(json_get gameover.json "j['sound_events']['game_over']")" = "1" ] || fail "no game_over event"
 expect_picture gameover.png 640 360
 
+# A very wide screen panned through the level in the viewer (F5; the pointer
+# above, then right of the middle): the level cache keeps within the
+# device's table of buffers, where it once ran out.
+{
+  printf '2 keydown F5\n3 keyup F5\n'
+  for s in 4 5 6; do echo "$s mousemove 2880 480"; done
+  for s in $(seq 7 50); do echo "$s mousemove 2960 540"; done
+} >"$WORK/pan.txt"
+run_game wide --headless --size 5760x1080 --play --seed 7 --fixed-step --steps 52 --input "$WORK/pan.txt" \
+  --shot "$WORK/wide.png" --dump-state "$WORK/wide.json"
+expect_rc 0
+grep -q "reached MAX_BUFFERS" "$WORK/wide.out" && fail "the wide view ran out of buffers"
+[ "$(json_get wide.json "j['mode']")" = "ViewLevelMode" ] || fail "not in the level viewer"
+expect_picture wide.png 5760 1080
+
 finish

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 #include "d3d/d3d.h"
@@ -16,6 +15,7 @@
 #include "game/playMode.h"
 #include "game/progress.h"
 #include "gen/levelMap.h"
+#include "tests/test_util.h"
 #include "tests/voxel/pngWriter.h"
 #include "tests/voxel/renderFixture.h"
 #include "voxel/dynCubeRender.h"
@@ -158,7 +158,7 @@ protected:
                     setRgba(diff, x, y, (uint8_t)((c >> 18) & 63), (uint8_t)((c >> 10) & 63), (uint8_t)((c >> 2) & 63),
                             255);
             }
-        std::string dir = std::string(getenv("SKY_BIN_DIR")) + "/../tests/";
+        std::string dir = binDir() + "/../tests/";
         writeTestPng(dir + "culled_" + name + ".png", png);
         writeTestPng(dir + "culled_" + name + "_diff.png", diff);
     }

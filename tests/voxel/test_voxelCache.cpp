@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -207,8 +209,6 @@ CacheView viewFrom(float x, float y, int width = 320, int height = 240)
     return CacheView{viewMatrixFor(eye) * pv.projection, eye};
 }
 
-using DrawnCube = RecordingCubeBackend::DrawnCube;
-
 struct CulledCacheTest : CacheTest {
     static int countAtDepth(const std::vector<DrawnCube>& v, int z, int x0 = 0, int x1 = 1 << 20)
     {
@@ -230,7 +230,8 @@ TEST_F(CulledCacheTest, EntriesOffScreenStayInTheCacheUndrawn)
     std::vector<int> drawnCols;
     for (const RecordingCubeBackend::FaceDraw& d : gpu.faceDraws)
         for (const VoxelCacheEntry& e : cache->entries)
-            if (e.faceBuffer == d.buffer) drawnCols.push_back(e.col);
+            if (e.faces && cache->facePool.blocks[e.faceRun.block] == d.buffer && e.faceRun.first == d.first)
+                drawnCols.push_back(e.col);
     EXPECT_EQ(std::count(drawnCols.begin(), drawnCols.end(), 7), 0);
     EXPECT_GT(std::count(drawnCols.begin(), drawnCols.end(), 6), 0);
     EXPECT_EQ(liveEntries(), 8);
@@ -238,6 +239,76 @@ TEST_F(CulledCacheTest, EntriesOffScreenStayInTheCacheUndrawn)
     // The plain drawing draws it, from the entries themselves.
     drawVoxelCache(cache, 0, 0, 127, 31, false);
     EXPECT_EQ(gpu.entryDraws.size(), 8u);
+}
+
+// The culled drawing draws from the face lists alone: an entry's instance
+// buffer is made with the entry but written only when the plain drawing
+// first draws it, and again only after the entry is rebuilt.
+TEST_F(CulledCacheTest, InstanceBuffersAreWrittenWhenThePlainDrawingFirstDrawsThem)
+{
+    t.fill(0, 0, 0, 127, 7, 19, 9);
+    CacheView view = viewFrom(64.0f, 16.0f);
+    drawVoxelCache(cache, 0, 0, 127, 31, false, &view);
+    EXPECT_EQ(gpu.entryLocks, 0);
+    EXPECT_EQ((int)gpu.buffers.size(), cache->entries.num);
+    auto expectBuiltInstances = [&] {
+        for (const VoxelCacheEntry& e : cache->entries) {
+            std::vector<CubeInstance> built = build(t, e.col, e.row);
+            ASSERT_EQ(e.count, (int)built.size());
+            const std::vector<CubeInstance>& written = ((RecordingCubeBackend::Entry*)e.buffer)->data;
+            EXPECT_EQ(memcmp(written.data(), built.data(), sizeof(CubeInstance) * built.size()), 0) << e.col;
+        }
+    };
+    drawVoxelCache(cache, 0, 0, 127, 31, true);
+    EXPECT_EQ(gpu.entryLocks, 8);
+    expectBuiltInstances();
+    drawVoxelCache(cache, 0, 0, 127, 31, false);
+    drawVoxelCache(cache, 0, 0, 127, 31, false, &view);
+    EXPECT_EQ(gpu.entryLocks, 8);
+    t.fill(40, 2, 0, 41, 3, 1, 0);
+    staleCacheRegion(cache, 40, 2, 41, 3);  // chunk 2 alone
+    drawVoxelCache(cache, 0, 0, 127, 31, false, &view);
+    EXPECT_EQ(gpu.entryLocks, 8);
+    drawVoxelCache(cache, 0, 0, 127, 31, false);
+    EXPECT_EQ(gpu.entryLocks, 9);
+    expectBuiltInstances();
+}
+
+// All entries keep their faces in one shared buffer here. Windows cut into
+// the front wall make the entries behind them draw more faces than they had
+// room for, so they move to larger runs; the cache then draws just what a
+// new cache draws.
+TEST_F(CulledCacheTest, EntriesShareFaceBuffersAndKeepTheirFacesApart)
+{
+    t.fill(0, 0, 0, 127, 31, 1, 3);
+    t.fill(0, 0, 12, 127, 31, 13, 5);
+    CacheView view = viewFrom(64.0f, 16.0f);
+    drawVoxelCache(cache, 0, 0, 127, 31, false, &view);
+    EXPECT_EQ(gpu.faceBuffers.size(), 1u);
+    EXPECT_EQ(gpu.liveBuffers(), cache->entries.num + 1);
+    std::vector<FaceRun> runs;
+    for (const VoxelCacheEntry& e : cache->entries) runs.push_back(e.faceRun);
+    t.fill(20, 4, 0, 59, 27, 1, 0);
+    t.fill(70, 4, 0, 107, 27, 1, 0);
+    staleCacheRegion(cache, 20, 4, 107, 27);
+    size_t before = gpu.faceDraws.size();
+    drawVoxelCache(cache, 0, 0, 127, 31, false, &view);
+    int moved = 0;
+    for (int i = 0; i < (int)runs.size(); i++) moved += cache->entries[i].faceRun.first != runs[(size_t)i].first;
+    EXPECT_GT(moved, 0);
+    auto sorted = [](std::vector<DrawnCube> v) {
+        std::vector<std::array<int, 5>> keys;
+        for (const DrawnCube& d : v)
+            keys.push_back({cubeInstanceX16(d.cube), d.cube.y, d.cube.z, (int)d.cube.colour, d.faces});
+        std::sort(keys.begin(), keys.end());
+        return keys;
+    };
+    RecordingCubeBackend freshGpu;
+    VoxelCache* fresh = createVoxelCache(t.view(), &freshGpu);
+    drawVoxelCache(fresh, 0, 0, 127, 31, false, &view);
+    EXPECT_EQ(sorted(drawnCubes(gpu, before)), sorted(drawnCubes(freshGpu)));
+    EXPECT_FALSE(drawnCubes(freshGpu).empty());
+    freeVoxelCache(fresh);
 }
 
 // A front wall (layers 0-1) with a window, a back wall at layers 12-13: of
@@ -250,7 +321,7 @@ TEST_F(CulledCacheTest, HiddenCubesGoAndCoveredCubesDrawTheirFrontOnly)
     t.fill(0, 0, 12, 127, 31, 13, 5);
     CacheView view = viewFrom(48.0f, 16.0f);
     drawVoxelCache(cache, 0, 0, 127, 31, false, &view);
-    std::vector<DrawnCube> drawn = gpu.drawnCubes();
+    std::vector<DrawnCube> drawn = drawnCubes(gpu);
     int backWall = countAtDepth(drawn, 12);
     EXPECT_GT(backWall, 0);
     EXPECT_EQ(backWall, countAtDepth(drawn, 12, 36, 59)) << "the back wall shows only through the window";
@@ -294,7 +365,7 @@ TEST_F(CulledCacheTest, TheChoiceIsKeptWhileTheEyeStaysInItsBox)
     size_t before = gpu.faceDraws.size();
     drawVoxelCache(cache, 0, 0, 127, 31, true, &view);
     EXPECT_GT(cache->entriesCulled, culled);
-    std::vector<DrawnCube> fast = gpu.drawnCubes(before);
+    std::vector<DrawnCube> fast = drawnCubes(gpu, before);
     EXPECT_FALSE(fast.empty());
     for (const DrawnCube& d : fast) EXPECT_EQ(d.faces, CUBE_FRONT);
 }
@@ -313,14 +384,14 @@ TEST_F(CulledCacheTest, ACarvedHoleShowsWhatLiesBehindInTheNextFrame)
     drawVoxelCache(c, 0, 0, 511, 31, false, &view);
     // Near the level's left end the eye sees past its side; further in the
     // back wall is hidden.
-    EXPECT_EQ(countAtDepth(gpu.drawnCubes(), 12, 40, 511), 0);
+    EXPECT_EQ(countAtDepth(drawnCubes(gpu), 12, 40, 511), 0);
     int built = c->chunksBuilt, culled = c->entriesCulled;
     wide.fill(72, 12, 0, 79, 19, 1, 0);
     staleCacheRegion(c, 72, 12, 79, 19);  // chunks 4..5
     size_t before = gpu.faceDraws.size();
     drawVoxelCache(c, 0, 0, 511, 31, false, &view);
     EXPECT_EQ(c->chunksBuilt, built + 4);
-    std::vector<DrawnCube> now = gpu.drawnCubes(before);
+    std::vector<DrawnCube> now = drawnCubes(gpu, before);
     EXPECT_GT(countAtDepth(now, 12, 96, 127), 0);
     EXPECT_EQ(countAtDepth(now, 12, 40, 511), countAtDepth(now, 12, 96, 127));
     // Entries far along the level did not look at the hole.
