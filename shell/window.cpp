@@ -128,11 +128,13 @@ void handleWindowEvent(const SDL_Event& e)
                 case SDL_WINDOWEVENT_FOCUS_LOST:
                     windowFocusChanged(false);
                     break;
+                // Minimising and restoring change the focus as far as the
+                // game is concerned, so recordings keep them as focus events.
                 case SDL_WINDOWEVENT_MINIMIZED:
-                    setActive(false);
+                    windowFocusChanged(false);
                     break;
                 case SDL_WINDOWEVENT_RESTORED:
-                    setActive((SDL_GetWindowFlags(mainWindow) & SDL_WINDOW_INPUT_FOCUS) != 0);
+                    if (SDL_GetWindowFlags(mainWindow) & SDL_WINDOW_INPUT_FOCUS) windowFocusChanged(true);
                     break;
                 case SDL_WINDOWEVENT_ENTER:
                 case SDL_WINDOWEVENT_LEAVE:
