@@ -64,7 +64,15 @@ void storeActionBinding(Action action, const ActionBinding& binding)
 
 void storeDefaultActionBindings()
 {
-    for (int a = 0; a < ACTION_COUNT; a++) storeActionBinding((Action)a, defaultActionBinding((Action)a));
+    // One replacement of the settings file for all six.
+    std::string names[ACTION_COUNT];
+    SettingDword values[ACTION_COUNT];
+    for (int a = 0; a < ACTION_COUNT; a++) {
+        setActionBinding((Action)a, defaultActionBinding((Action)a));
+        names[a] = bindingSettingName((Action)a);
+        values[a] = {names[a].c_str(), packActionBinding(actionBinding((Action)a))};
+    }
+    writeSettingDwords(values, ACTION_COUNT);
 }
 
 bool actionHasConflict(Action action)

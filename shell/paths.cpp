@@ -1,6 +1,9 @@
 #include "shell/paths.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -88,4 +91,16 @@ std::string dataPath(const char* name)
     std::string s;
     dataPath(s, name);
     return s;
+}
+
+bool makeFolders(const std::string& folder)
+{
+    for (size_t i = 1; i <= folder.size(); i++) {
+        if (i == folder.size() || folder[i] == '/') {
+            std::string part = folder.substr(0, i);
+            if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return false;
+        }
+    }
+    struct stat st;
+    return stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }

@@ -19,3 +19,7 @@ std::string readModulePath();
 // every '\\' becomes '/'. A null name gives the program directory itself.
 void dataPath(std::string& out, const char* name);
 std::string dataPath(const char* name);
+
+// Creates the folder and its missing parents; false when it can't be made
+// (or a file stands in its way).
+bool makeFolders(const std::string& folder);

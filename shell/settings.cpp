@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "shell/log.h"
+#include "shell/paths.h"
 #include "support/streams.h"
 
 namespace {
@@ -65,17 +66,6 @@ std::vector<Entry> readEntries()
     while (std::getline(in, line))
         if (parseEntry(line, &e)) out.push_back(e);
     return out;
-}
-
-bool makeDirs(const std::string& path)
-{
-    for (size_t i = 1; i <= path.size(); i++) {
-        if (i == path.size() || path[i] == '/') {
-            std::string part = path.substr(0, i);
-            if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return false;
-        }
-    }
-    return true;
 }
 
 bool parseDword(const std::string& text, uint32_t* out)
@@ -188,7 +178,7 @@ bool writeSettingDwords(const SettingDword* values, int count)
         return true;
     }
     std::string dir = configRoot() + "/" SETTINGS_KEY_PATH;
-    if (!makeDirs(dir)) return false;
+    if (!makeFolders(dir)) return false;
     // A linked settings file is written where the link leads.
     std::string target;
     if (!followLinks(settingsFilePath(), &target)) {

@@ -1,10 +1,8 @@
 #include "shell/userFolders.h"
 
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -96,18 +94,6 @@ std::string picturesFolder(EnvLookup env)
 }
 
 bool folderWritable(const std::string& folder) { return access(folder.empty() ? "." : folder.c_str(), W_OK) == 0; }
-
-bool makeFolders(const std::string& folder)
-{
-    for (size_t i = 1; i <= folder.size(); i++) {
-        if (i == folder.size() || folder[i] == '/') {
-            std::string part = folder.substr(0, i);
-            if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return false;
-        }
-    }
-    struct stat st;
-    return stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 void chooseWriteFolders(EnvLookup env)
 {

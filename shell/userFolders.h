@@ -12,6 +12,8 @@
 
 #include <string>
 
+#include "shell/paths.h"
+
 // Reads an environment variable; null when it is not set.
 using EnvLookup = const char* (*)(const char* name);
 // The process environment (getenv).
@@ -39,9 +41,6 @@ std::string picturesFolder(EnvLookup env);
 // True when the folder can be written by this process (empty means the
 // current directory).
 bool folderWritable(const std::string& folder);
-
-// Creates the folder and its missing parents. False when it can't be made.
-bool makeFolders(const std::string& folder);
 
 // Decides, from the program directory, where screenshots and the shader
 // cache go, and logs the user folders when those are chosen. Called once at
