@@ -386,6 +386,13 @@ bool verify(const SQFunctionProto* p, const SQFunctionProto* parent)
             case OP_NEWMEMBER:
                 if ((i.arg >> 1) < 0 || (i.arg >> 1) > p->_stacksize) return false;
                 break;
+            case OP_NEWTABLE:
+            case OP_NEWARRAY:
+                // The size hint counts the literal's elements, and each
+                // element takes an instruction: a bigger one would only
+                // reserve memory that nothing fills.
+                if (i.arg < 0 || i.arg > ncode) return false;
+                break;
             default:
                 break;
         }

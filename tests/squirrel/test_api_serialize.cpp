@@ -195,6 +195,24 @@ TEST_F(SqSerialize, AForeachMustBeFollowedByItsGeneratorStep)
     EXPECT_EQ(sq_gettop(v), 0);
 }
 
+TEST_F(SqSerialize, ALiteralsSizeHintMustFitItsCode)
+{
+    // A hint of two thousand million elements would reserve gigabytes
+    // before the first element is added.
+    for (SQOpcode op : {OP_NEWARRAY, OP_NEWTABLE}) {
+        for (SQInteger hint : {(SQInteger)0x7FFFFFFF, (SQInteger)-1}) {
+            Buffer b = crafted("made <- [1, 2]; other <- {a = 1};", [&](std::vector<SQInstruction>& code) {
+                code[findOp(code, op)].arg = (int32_t)hint;
+            });
+            EXPECT_TRUE(SQ_FAILED(sq_readclosure(v, readBytes, &b))) << (int)op << " " << hint;
+            EXPECT_EQ(sq_gettop(v), 0);
+        }
+    }
+    // The hints the compiler writes still read.
+    Buffer b = compiled("made <- [1, 2, 3]; other <- {a = 1, b = [4]};");
+    EXPECT_TRUE(SQ_SUCCEEDED(sq_readclosure(v, readBytes, &b)));
+}
+
 TEST_F(SqSerialize, AppendingToWhatIsNotAnArrayIsAScriptError)
 {
     // [x] made as a table instead: the read cannot tell, the run must.
