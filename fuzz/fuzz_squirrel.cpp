@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -60,6 +61,9 @@ void runIsolated(HSQUIRRELVM v)
     pid_t pid = fork();
     if (pid < 0) return;
     if (pid == 0) {
+        // The fuzzer's own alarm handler only reports units over its long
+        // timeout; the child's budget must end it.
+        signal(SIGALRM, SIG_DFL);
         itimerval budget{{0, 0}, {0, 100000}};
         setitimer(ITIMER_REAL, &budget, nullptr);
         sq_pushroottable(v);
@@ -67,8 +71,14 @@ void runIsolated(HSQUIRRELVM v)
         sq_close(v);
         _exit(0);
     }
+    // The fuzzer's timeout alarm interrupts the wait: wait again, or the
+    // child would be left running.
     int status = 0;
-    if (waitpid(pid, &status, 0) != pid) return;
+    pid_t waited;
+    do {
+        waited = waitpid(pid, &status, 0);
+    } while (waited < 0 && errno == EINTR);
+    if (waited != pid) return;
     bool finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     bool outOfTime = WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM;
     if (!finished && !outOfTime) abort();

@@ -33,6 +33,6 @@ for target in tiles palette squirrel regex; do
   mkdir -p "$corpus"
   echo "== fuzz_$target for ${per_target}s"
   "$build/fuzz/fuzz_$target" "$corpus" "$seeds/$target" -max_total_time="$per_target" -max_len=16384 \
-    -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-"
+    -timeout=25 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-"
 done
 echo "fuzzing: no crash"
