@@ -6,11 +6,11 @@
 #include <cinttypes>
 
 #include "game/controlsMode.h"
+#include "game/levelSeeds.h"
 #include "game/playMode.h"
 #include "game/progress.h"
 #include "gui/guiBuild.h"
 #include "shell/actions.h"
-#include "shell/app.h"
 #include "shell/controlSettings.h"
 #include "shell/gamepad.h"
 #include "shell/input.h"
@@ -150,7 +150,7 @@ GuiElem* PauseGameMode::buildTree(int fontCell)
     FixedStr<32> text;
     text.format("Level %d", levelNumber);
     centredLabel(panel, text, TEXT_GREY, 1, 5)->name.assign("level");
-    text.format("Seed %" PRIu64, runSeed);
+    text.format("Seed %" PRIu64, runSeed.seed);
     centredLabel(panel, text, NOTE_GREY, 1, 6.3f)->name.assign("seed");
     struct Entry {
         const char* name;

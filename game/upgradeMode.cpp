@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "game/levelSeeds.h"
 #include "game/playMode.h"
 #include "game/progress.h"
 #include "game/upgrades.h"
@@ -98,7 +99,9 @@ GuiElem* menuButton(GuiElem* parent, const char* name, int id, const char* text,
 
 void startNewGame()
 {
+    beginGameSeed();
     newGameProgress();
+    seedLevelRandom(levelNumber);
     startNewLevel();
     switchGameMode(playGameMode);
 }
@@ -210,6 +213,7 @@ void UpgradeGameMode::command(int id)
             if (pending[i]) offered[i]->apply();
         upgradePoints = workingPoints;
         playSoundEvent(SE_UPGRADE_ACCEPT);
+        seedLevelRandom(levelNumber);
         startNewLevel();
         switchGameMode(playGameMode);
         return;

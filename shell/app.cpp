@@ -9,6 +9,7 @@
 #include "d3d/d3d_render.h"
 #include "d3d/d3d_shaders.h"
 #include "game/gameMode.h"
+#include "game/levelSeeds.h"
 #include "game/pauseMode.h"
 #include "game/playMode.h"
 #include "game/progress.h"
@@ -50,7 +51,6 @@
 #include "voxel/scene.h"
 
 Mat4 screenToWorld = Mat4::identity();
-uint64_t runSeed = 0;
 
 namespace {
 
@@ -157,7 +157,8 @@ public:
 RecordingStart recordingStart()
 {
     RecordingStart s;
-    s.seed = runSeed;
+    s.seed = runSeed.seed;
+    s.seedChosen = runSeed.chosen;
     s.width = width;
     s.height = height;
     s.display = (launchOptions.wantFullscreen ? FLAG_FULLSCREEN : 0) |
@@ -205,6 +206,7 @@ void initGame()
     setUpMenuModes();
     setUpPauseModes();
     newGameProgress();
+    seedLevelRandom(levelNumber);
     startNewLevel();
     // --play skips the title: straight into level 1.
     switchGameMode(automation.play ? playGameMode : titleGameMode);
@@ -274,8 +276,9 @@ int runGame(int argc, char** argv)
 
     // 2. Counter, random seed, step rate, start-up timestamp.
     frameClock.setFrequency((int64_t)SDL_GetPerformanceFrequency());
-    runSeed = automation.hasSeed ? automation.seed : (uint64_t)readCounter();
-    random64.state = runSeed;
+    runSeed.seed = automation.hasSeed ? automation.seed : (uint64_t)readCounter();
+    runSeed.chosen = automation.seedChosen;
+    random64.state = runSeed.seed;
     setUpdateRate(20, 5);
     int64_t startTime = readCounter();
 

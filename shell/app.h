@@ -3,9 +3,6 @@
 
 #include <cstdint>
 
-// The seed the run's random source started from (--seed, or the counter).
-extern uint64_t runSeed;
-
 // The whole program; returns the exit code.
 int runGame(int argc, char** argv);
 

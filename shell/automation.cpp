@@ -173,6 +173,7 @@ const AutomationSwitch automationSwitches[] = {
      [](AutomationOptions& o, const char* v) {
          if (!parseSeed(v, &o.seed)) fatalError("command line: bad number '%s' for --seed", v);
          o.hasSeed = true;
+         o.seedChosen = true;
      }},
     {"--steps", true,
      [](AutomationOptions& o, const char* v) {

@@ -48,6 +48,7 @@ struct AutomationOptions {
     bool play = false;
     bool hasSeed = false;
     uint64_t seed = 0;
+    bool seedChosen = false;  // the player's own seed: every game of the run starts from it
     bool fixedStep = false;
     int64_t maxSteps = -1;
     std::string inputFile;

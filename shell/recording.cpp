@@ -78,7 +78,10 @@ bool parseRecording(const std::string& text, const std::string& fileName, Record
         if (d != "view" && d != "resize" && d != "end" && step != 0) return fail("'" + d + "' belongs to step 0");
         if (d == "seed") {
             if (haveSeed) return fail("a second seed");
-            if (w.size() != 3 || !parseSeed(w[2].c_str(), &rec.start.seed)) return fail("expected one seed number");
+            bool chosen = w.size() == 4 && w[3] == "chosen";
+            if ((w.size() != 3 && !chosen) || !parseSeed(w[2].c_str(), &rec.start.seed))
+                return fail("expected one seed number, and \"chosen\" when the player chose it");
+            rec.start.seedChosen = chosen;
             haveSeed = true;
         } else if (d == "size") {
             if (haveSize) return fail("a second size");
@@ -145,7 +148,7 @@ bool parseRecording(const std::string& text, const std::string& fileName, Record
 std::string formatRecordingStart(const RecordingStart& s, const std::string& comments)
 {
     std::string t = comments;
-    t += "0 seed " + hex(s.seed) + "\n";
+    t += "0 seed " + hex(s.seed) + (s.seedChosen ? " chosen" : "") + "\n";
     t += "0 size " + std::to_string(s.width) + "x" + std::to_string(s.height) + "\n";
     t += "0 display " + hex(s.display & DISPLAY_BITS) + "\n";
     // Bindings are key codes a byte each, best read in hexadecimal.

@@ -5,7 +5,9 @@
 // A recording is an input script (automation.h) that also says what the
 // session started from, in lines of the same "STEP WORD ARGS" shape:
 //
-//   0 seed 0x1234abcd           the random source's starting state
+//   0 seed 0x1234abcd           the random source's starting state, with
+//                               "chosen" after it when the player chose it
+//                               (every game of the run then starts from it)
 //   0 size 1280x720             the back buffer's size in pixels
 //   0 display 0x4               the display options the run used, as the
 //                               bits of the stored "flags" value
@@ -48,6 +50,7 @@ void writePlaySettingsState(JsonWriter& json);
 // What a session starts from.
 struct RecordingStart {
     uint64_t seed = 0;
+    bool seedChosen = false;  // the player chose it (--seed)
     int width = 0, height = 0;
     uint32_t display = 0;  // FLAG_* bits
     bool play = false;     // else the title

@@ -41,6 +41,7 @@ void loadReplay(const std::string& path, AutomationOptions* o)
 
     o->hasSeed = true;
     o->seed = rec.start.seed;
+    o->seedChosen = rec.start.seedChosen;
     o->width = rec.start.width;
     o->height = rec.start.height;
     o->play = rec.start.play;

@@ -12,7 +12,7 @@ run_game rec --headless -360 --play --fixed-step --steps 300 --seed 11 --input "
   --record "$WORK/rec.txt" --dump-state "$WORK/rec.json"
 expect_rc 0
 expect_line rec.txt "^# SKYWARD! 0\.04 DEMO session recording"
-expect_line rec.txt "^0 seed 0xb$"
+expect_line rec.txt "^0 seed 0xb chosen$"
 expect_line rec.txt "^0 size 640x360$"
 expect_line rec.txt "^0 display 0x4$"
 expect_line rec.txt "^0 start play$"
@@ -60,6 +60,28 @@ expect_line padrec.txt "^100 focus lost$"
 run_game padplay --headless --replay "$WORK/padrec.txt" --dump-state "$WORK/padplay.json"
 expect_rc 0
 same_dump padrec.json padplay.json "controller and focus recording"
+
+# A run seeded from the clock draws each new game's seed from the random
+# source: the recording keeps the start seed alone, and the game started from
+# the title replays the same.
+cat >"$WORK/clock.txt" <<'EOF2'
+1 padbutton dpdown down
+2 padbutton dpdown up
+3 padbutton a down
+4 padbutton a up
+10 keydown D
+30 mousemove 600 100
+30 mousedown left
+60 mouseup left
+EOF2
+run_game clockrec --headless -360 --fixed-step --steps 80 --input "$WORK/clock.txt" --record "$WORK/clockrec.txt" \
+  --dump-state "$WORK/clockrec.json"
+expect_rc 0
+expect_line clockrec.txt "^0 seed 0x[0-9a-f]+$"
+[ "$(json_get clockrec.json "j['mode']")" = "PlayGameMode" ] || fail "the clock-seeded session did not start a game"
+run_game clockplay --headless --replay "$WORK/clockrec.txt" --dump-state "$WORK/clockplay.json"
+expect_rc 0
+same_dump clockrec.json clockplay.json "clock-seeded recording"
 
 # A recording cut short (no end line) replays up to its last recorded step.
 grep -v ' end$' "$WORK/rec.txt" | grep -v ' view ' | sed '/^120 keyup A$/q' >"$WORK/cut.txt"

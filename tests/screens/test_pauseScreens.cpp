@@ -8,9 +8,9 @@
 #include "game/controlsMode.h"
 #include "game/enemy.h"
 #include "game/hero.h"
+#include "game/levelSeeds.h"
 #include "game/pauseMode.h"
 #include "game/playMode.h"
-#include "shell/app.h"
 #include "shell/controlSettings.h"
 #include "shell/settings.h"
 #include "shell/window.h"
@@ -120,7 +120,7 @@ TEST_F(PauseScreen, TheWorldDoesNotStepWhilePausedAndResumesWhereItWas)
 
 TEST_F(PauseScreen, ButtonsLeadToTheOtherScreensAndBack)
 {
-    runSeed = UINT64_MAX;
+    runSeed.seed = UINT64_MAX;
     tap(VK_ESCAPE);
     EXPECT_NE(visibleTexts(find("root")).find("level:Level 1|seed:Seed 18446744073709551615|"), std::string::npos);
     click(find("sound"));

@@ -58,6 +58,7 @@ TEST(RecordingWriter, SessionReadsBackExactly)
     ASSERT_TRUE(openRecording(path));
     RecordingStart start;
     start.seed = 0xfedcba9876543210ull;
+    start.seedChosen = true;
     start.width = 1280;
     start.height = 720;
     start.display = FLAG_FULLSCREEN | FLAG_VSYNC | FLAG_FAST_VOXELS;
@@ -87,8 +88,10 @@ TEST(RecordingWriter, SessionReadsBackExactly)
     std::string text = readFileBytes(path);
     EXPECT_EQ(text.rfind("# ", 0), 0u) << "a header for people comes first";
     EXPECT_NE(text.find("\n0 setting bind_jump 0x2026\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n0 seed 0xfedcba9876543210 chosen\n"), std::string::npos) << text;
     Recording rec = parseOk(text);
     EXPECT_EQ(rec.start.seed, start.seed);
+    EXPECT_TRUE(rec.start.seedChosen);
     EXPECT_EQ(rec.start.width, 1280);
     EXPECT_EQ(rec.start.height, 720);
     EXPECT_EQ(rec.start.display, start.display);
@@ -152,6 +155,7 @@ TEST(RecordingParser, AcceptsCommentsCrLfAndMissingEnd)
         "# made by hand\r\n0 seed 12 # decimal\r\n0 size 16x16\r\n0 display 0\r\n"
         "0 start title\r\n\r\n4 view -1.5 2e1\r\n4 keydown space\r\n");
     EXPECT_EQ(rec.start.seed, 12u);
+    EXPECT_FALSE(rec.start.seedChosen);  // a clock seed: each game draws its own
     EXPECT_FALSE(rec.start.play);
     EXPECT_EQ(rec.endStep, -1);
     ASSERT_EQ(rec.views.size(), 1u);
@@ -167,6 +171,8 @@ TEST(RecordingParser, RefusesMalformedLinesNamingFileAndLine)
     };
     const Case cases[] = {
         {"0 seed zz\n", "rec.txt:1: expected one seed number"},
+        {"0 seed 1 picked\n", "rec.txt:1: expected one seed number, and \"chosen\""},
+        {"0 seed 1 chosen now\n", "rec.txt:1: expected one seed number"},
         {"0 seed 1\n0 seed 2\n", "rec.txt:2: a second seed"},
         {"5 seed 1\n", "rec.txt:1: 'seed' belongs to step 0"},
         {"x seed 1\n", "rec.txt:1: bad step number"},

@@ -6,6 +6,7 @@
 #include "game/gameMode.h"
 #include "game/hero.h"
 #include "game/junk.h"
+#include "game/levelSeeds.h"
 #include "game/playMode.h"
 #include "game/progress.h"
 #include "game/world.h"
@@ -23,6 +24,7 @@ void WorldTest::SetUp()
     clearJunk();
     memset(levelVolume, 0, sizeof(levelVolume));
     random64.state = 12345;
+    runSeed = RunSeed();
     resetSoundEventCounts();
     for (int k = 1; k < 256; k++) setKeyLive(k, false);
     clearInput();
