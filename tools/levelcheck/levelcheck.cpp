@@ -2,8 +2,8 @@
 //
 //   levelcheck [--seeds FIRST-LAST] [--levels 1,2] [--jobs N] [--verbose]
 //
-// For every level number and seed (the random state the level starts from)
-// it reports generator failures, whether the elevator floor can be reached
+// For every level number and game seed (the level is the one `game --seed N`
+// plays at that level number) it reports generator failures, whether the elevator floor can be reached
 // from the hero's start when walls may be shot through (this must always
 // hold: indestructible cells never seal the way), and how many levels can be
 // finished without removing a single cell. Each level is generated in a
@@ -21,6 +21,7 @@
 
 #include "game/gameObj.h"
 #include "game/hero.h"
+#include "game/levelSeeds.h"
 #include "game/progress.h"
 #include "gen/levelGen.h"
 #include "gen/tileSet.h"
@@ -97,7 +98,7 @@ ReachSpot exitSpot(int level)
 
 LevelReport checkLevel(int level, uint64_t seed)
 {
-    random64.state = seed;
+    random64.state = levelSeed(seed, level);
     levelNumber = level;
     generateLevel();
     Vec4 hero = heroPos();

@@ -24,6 +24,7 @@
 #include "game/explosive.h"
 #include "game/gameObj.h"
 #include "game/hero.h"
+#include "game/levelSeeds.h"
 #include "game/progress.h"
 #include "gen/levelGen.h"
 #include "gen/levelMap.h"
@@ -232,7 +233,8 @@ int main(int argc, char** argv)
     setupLevelGenTiles();
     createHero();
 
-    random64.state = o.seed;
+    // The level `game --seed N` plays at that level number.
+    random64.state = levelSeed(o.seed, o.level);
     levelNumber = o.level;
     generateLevel();
 
