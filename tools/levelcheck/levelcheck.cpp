@@ -2,13 +2,14 @@
 //
 //   levelcheck [--seeds FIRST-LAST] [--levels 1,2] [--jobs N] [--verbose]
 //
-// For every level number and game seed (the level is the one `game --seed N`
-// plays at that level number) it reports generator failures, whether the elevator floor can be reached
-// from the hero's start when walls may be shot through (this must always
-// hold: indestructible cells never seal the way), and how many levels can be
-// finished without removing a single cell. Each level is generated in a
-// child process, so a generator failure (a fatal error) is counted, not
-// fatal. Exit code 0 when every level generated and could be finished.
+// For every level number and game seed (the level `game --seed N` plays at
+// that level number) it reports generator failures, whether the elevator
+// floor can be reached from the hero's start when walls may be shot through
+// (this must always hold: indestructible cells never seal the way), and how
+// many levels can be finished without removing a single cell. Each level is
+// generated in a child process, so a generator failure (a fatal error) is
+// counted, not fatal. Exit code 0 when every level generated and could be
+// finished.
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
